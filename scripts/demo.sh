@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on a demo installation in ./demo (host software
+# settings, host person database, Segmente.mdb with sample courses, Flags.mdb).
+# Without a display it runs under Xvfb and saves a screenshot of the main window.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash scripts/install-deps.sh
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DKAVIO_BENCH=OFF >/dev/null
+cmake --build build -j "$(nproc)"
+
+demo="$root/demo"
+rm -rf "$demo"
+build/tools/demo/kavio-demo "$demo"
+cp build/src/KavioSegment "$demo/program/"
+
+export XDG_CONFIG_HOME="$demo/home/.config"
+export XDG_CONFIG_DIRS="$demo/etc/xdg"
+export KAVIO_DEVICE_DIR="$demo/dev"
+mkdir -p "$KAVIO_DEVICE_DIR"
+if [[ -x build/tools/device/kavio-device-sim ]]; then
+  # The measuring device: a pseudo-terminal pair, the program at COM3, the simulator at the other end.
+  socat pty,raw,echo=0,link="$KAVIO_DEVICE_DIR/COM3" pty,raw,echo=0,link="$KAVIO_DEVICE_DIR/device" &
+  socat_pid=$!
+  trap 'kill $socat_pid 2>/dev/null || true' EXIT
+  sleep 0.5
+  echo "Messgerät-Simulator: build/tools/device/kavio-device-sim $KAVIO_DEVICE_DIR/device --segment AR"
+fi
+
+cd "$demo/program"
+if [[ -n "${DISPLAY:-}" ]]; then
+  ./KavioSegment
+else
+  shot="$demo/screenshot-main.png"
+  Xvfb :77 -screen 0 1280x800x24 >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=:77
+  sleep 1
+  ./KavioSegment &
+  app_pid=$!
+  sleep 2
+  xdotool key space        # leave the splash window
+  sleep 1.5
+  xdotool key Escape       # "Automatische Messung?" -> Nein
+  sleep 1.5
+  import -window root "$shot"
+  kill $app_pid 2>/dev/null || true
+  kill $xvfb_pid 2>/dev/null || true
+  echo "Kein Bildschirm vorhanden: Bildschirmfoto des Hauptfensters unter $shot"
+fi

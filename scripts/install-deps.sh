@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs to build and run (and, with --test, to
+# run its tests). Only what is missing is installed.
+set -euo pipefail
+
+build_pkgs=(cmake ninja-build g++ make ccache qt6-base-dev libqt6opengl6-dev qt6-charts-dev
+            qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev libbenchmark-dev fonts-dejavu-core
+            socat xvfb xauth xdotool imagemagick)
+test_pkgs=(poppler-utils sqlite3 python3-xlrd python3-olefile tidy libxlsxwriter-dev)
+
+pkgs=("${build_pkgs[@]}")
+if [[ "${1:-}" == "--test" ]]; then
+  pkgs+=("${test_pkgs[@]}")
+  # The spreadsheet round trip through LibreOffice runs in CI only (about 100 MB).
+  if [[ -n "${CI:-}" ]]; then pkgs+=(libreoffice-calc-nogui); fi
+fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installiere: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

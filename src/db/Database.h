@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+namespace kavio {
+
+struct Platform;
+class Messages;
+
+enum class OpenMode { ReadWrite, ReadOnly };
+
+// One open connection to a database file, closed when it goes out of scope. Queries
+// made from it must be gone before it is.
+class DbConnection {
+public:
+    DbConnection() = default;
+    DbConnection(DbConnection &&other) noexcept;
+    DbConnection &operator=(DbConnection &&other) noexcept;
+    DbConnection(const DbConnection &) = delete;
+    DbConnection &operator=(const DbConnection &) = delete;
+    ~DbConnection();
+
+    // One attempt; throws KavioError with the engine's code and text on failure.
+    // A missing file is a failure (nothing is created here).
+    static DbConnection open(const QString &path, OpenMode mode = OpenMode::ReadWrite);
+
+    bool isOpen() const { return !m_name.isEmpty(); }
+    QSqlDatabase db() const;
+    const QString &path() const { return m_path; }
+    void close();
+
+    // A prepared statement on this connection; throws KavioError when it does not prepare.
+    QSqlQuery prepare(const QString &sql) const;
+    // Prepares, binds the values in order and executes; throws KavioError on failure.
+    QSqlQuery exec(const QString &sql, const QVariantList &values = {}) const;
+
+    // Runs fn inside one transaction: committed when fn returns, rolled back when it throws.
+    template <typename Fn> void transaction(Fn &&fn) const
+    {
+        begin();
+        try {
+            fn();
+        } catch (...) {
+            rollback();
+            throw;
+        }
+        commit();
+    }
+
+private:
+    void begin() const;
+    void commit() const;
+    void rollback() const;
+
+    QString m_name;
+    QString m_path;
+};
+
+// Up to ten attempts, one after the other; after the tenth failure the last error text
+// is shown in a plain message and an unset connection returned. Never throws.
+DbConnection openWithRetry(const QString &path, OpenMode mode, Messages &messages, int attempts = 10);
+
+// Segmente.mdb in the program folder, with the retry rule.
+DbConnection dbOpenSegmente(const Platform &platform);
+// The host's BIA.mdb (read-only) at "dbPath"; the message of the missing location when no
+// path is set (unset connection).
+DbConnection dbOpenBIA(const Platform &platform);
+// Flags.mdb in the program folder (read-only), with the retry rule.
+DbConnection OpenFlagsDB(const Platform &platform);
+
+// Segmente.mdb with one attempt (storage, charts, history); throws KavioError.
+DbConnection openSegmenteOnce(const Platform &platform);
+
+QString segmentePath(const Platform &platform);
+QString flagsPath(const Platform &platform);
+
+// The milliseconds a statement waits for a lock held by another connection.
+constexpr int kBusyTimeoutMs = 1000;
+
+} // namespace kavio

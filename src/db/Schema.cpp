@@ -1,0 +1,117 @@
+#include "db/Schema.h"
+
+#include "app/Errors.h"
+#include "db/Database.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace kavio {
+
+const QStringList &segmentTables()
+{
+    static const QStringList tables{QStringLiteral("ArmLi"), QStringLiteral("ArmRe"), QStringLiteral("BeinLi"),
+                                    QStringLiteral("BeinRe")};
+    return tables;
+}
+
+static QString int16(const QString &field, bool nullable)
+{
+    return QStringLiteral("%1 INTEGER%2 CHECK (%1 BETWEEN -32768 AND 32767)")
+        .arg(field, nullable ? QString() : QStringLiteral(" NOT NULL"));
+}
+
+QStringList segmentSchemaStatements()
+{
+    QStringList s;
+    s << QStringLiteral("CREATE TABLE IF NOT EXISTS Teilnehmer ("
+                        "LfdNr INTEGER PRIMARY KEY AUTOINCREMENT, "
+                        "Name TEXT COLLATE NOCASE, VorName TEXT COLLATE NOCASE, "
+                        "GebDat TEXT, PLZ TEXT, Ort TEXT, Kennung TEXT, AnzMes INTEGER, "
+                        "Geschlecht INTEGER DEFAULT 0)")
+      << QStringLiteral("CREATE INDEX IF NOT EXISTS ixTeilnehmerName ON Teilnehmer (Name COLLATE NOCASE)")
+      << QStringLiteral("CREATE TABLE IF NOT EXISTS tblTeilnehmerSegmente ("
+                        "lfdNR INTEGER PRIMARY KEY, "
+                        "AL INTEGER NOT NULL DEFAULT 0 CHECK (AL IN (0, 1)), "
+                        "AR INTEGER NOT NULL DEFAULT 0 CHECK (AR IN (0, 1)), "
+                        "BL INTEGER NOT NULL DEFAULT 0 CHECK (BL IN (0, 1)), "
+                        "BR INTEGER NOT NULL DEFAULT 0 CHECK (BR IN (0, 1)))");
+    for (const QString &t : segmentTables()) {
+        QStringList cols{QStringLiteral("MessID INTEGER PRIMARY KEY AUTOINCREMENT"),
+                         QStringLiteral("FKTN INTEGER NOT NULL"),
+                         QStringLiteral("Datum TEXT NOT NULL CHECK (Datum GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]')"),
+                         QStringLiteral("Uhrzeit TEXT NOT NULL")};
+        for (const char *f : {"W5", "W50", "W100", "Xc5", "Xc50", "Xc100"})
+            cols << int16(QString::fromLatin1(f), false);
+        for (const char *f : {"W5N", "W50N", "W100N"})
+            cols << int16(QString::fromLatin1(f), true);
+        s << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(t, cols.join(QStringLiteral(", ")))
+          << QStringLiteral("CREATE INDEX IF NOT EXISTS ix%1Person ON %1 (FKTN, Datum, Uhrzeit)").arg(t);
+    }
+    s << QStringLiteral("PRAGMA user_version = %1").arg(kSegmentSchemaVersion);
+    return s;
+}
+
+QStringList hostSchemaStatements()
+{
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS Teilnehmer ("
+                           "LfdNr INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "Name TEXT COLLATE NOCASE, VorName TEXT COLLATE NOCASE, Geschlecht INTEGER, "
+                           "GebDat TEXT, PLZ TEXT, Ort TEXT, Kennung TEXT, AnzMes INTEGER)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ixTeilnehmerName ON Teilnehmer (Name COLLATE NOCASE)")};
+}
+
+QStringList flagsSchemaStatements()
+{
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS Flags (GroupId INTEGER, CompLogoMonitor TEXT)")};
+}
+
+void ensureSegmentDatabase(const QString &path)
+{
+    if (!QFile::exists(path)) {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            throw KavioError(static_cast<int>(RunError::PathAccess),
+                             QStringLiteral("%1: %2").arg(path, f.errorString()));
+    }
+    DbConnection db = DbConnection::open(path);
+    if (hasSegmentSchema(db))
+        return;
+    db.transaction([&] {
+        for (const QString &sql : segmentSchemaStatements())
+            db.exec(sql);
+    });
+}
+
+bool hasSegmentSchema(const DbConnection &db)
+{
+    const QStringList needed{QStringLiteral("Teilnehmer"), QStringLiteral("tblTeilnehmerSegmente")};
+    const QSqlDatabase d = db.db();
+    const QStringList present = d.tables();
+    auto has = [&](const QString &t) { return present.contains(t, Qt::CaseInsensitive); };
+    for (const QString &t : needed + segmentTables())
+        if (!has(t))
+            return false;
+    const QStringList personFields{QStringLiteral("LfdNr"), QStringLiteral("Name"), QStringLiteral("VorName"),
+                                   QStringLiteral("GebDat"), QStringLiteral("PLZ"), QStringLiteral("Ort"),
+                                   QStringLiteral("Kennung"), QStringLiteral("AnzMes")};
+    const QSqlRecord person = d.record(QStringLiteral("Teilnehmer"));
+    for (const QString &f : personFields)
+        if (person.indexOf(f) < 0)
+            return false;
+    const QStringList measureFields{QStringLiteral("MessID"), QStringLiteral("FKTN"), QStringLiteral("Datum"),
+                                    QStringLiteral("Uhrzeit"), QStringLiteral("W5"), QStringLiteral("W50"),
+                                    QStringLiteral("W100"), QStringLiteral("Xc5"), QStringLiteral("Xc50"),
+                                    QStringLiteral("Xc100"), QStringLiteral("W5N"), QStringLiteral("W50N"),
+                                    QStringLiteral("W100N")};
+    for (const QString &t : segmentTables()) {
+        const QSqlRecord r = d.record(t);
+        for (const QString &f : measureFields)
+            if (r.indexOf(f) < 0)
+                return false;
+    }
+    return true;
+}
+
+} // namespace kavio

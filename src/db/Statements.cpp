@@ -1,0 +1,130 @@
+#include "db/Statements.h"
+
+#include "app/Errors.h"
+#include "db/GermanText.h"
+#include "db/Schema.h"
+
+namespace kavio::sql {
+
+QString segmentTable(const QString &seg)
+{
+    for (const QString &t : segmentTables())
+        if (t.compare(seg, Qt::CaseInsensitive) == 0)
+            return t;
+    throw KavioError(RunError::TypeMismatch);
+}
+
+QString insertMeasurement(const QString &seg)
+{
+    return QStringLiteral("INSERT INTO %1 (FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        .arg(segmentTable(seg));
+}
+
+QString latestOfDay(const QString &seg)
+{
+    return QStringLiteral("SELECT MessID FROM %1 WHERE Datum = ? AND FKTN = ? "
+                          "ORDER BY Datum, Uhrzeit DESC, MessID DESC LIMIT 1")
+        .arg(segmentTable(seg));
+}
+
+QString storeSecondMeasurement(const QString &seg)
+{
+    return QStringLiteral("UPDATE %1 SET W50N = ?, W5N = ?, W100N = ? WHERE MessID = ?").arg(segmentTable(seg));
+}
+
+QString measurementList(const QString &seg, const QString &firstAlias)
+{
+    // dd.mm.yy from the ISO date, hh:mm from the stored time; an empty second value
+    // leaves the text after the slash empty.
+    return QStringLiteral(
+               "SELECT substr(Datum, 9, 2) || '.' || substr(Datum, 6, 2) || '.' || substr(Datum, 3, 2) AS %2, "
+               "substr(Uhrzeit, 1, 5) AS Zeit, "
+               "IFNULL(W5, '') || '/' || IFNULL(W5N, '') AS R5, "
+               "IFNULL(W50, '') || '/' || IFNULL(W50N, '') AS R50, "
+               "IFNULL(W100, '') || '/' || IFNULL(W100N, '') AS R100, "
+               "Xc5, Xc50, Xc100, MessID FROM %1 WHERE FKTN = ? "
+               "ORDER BY Datum DESC, Uhrzeit DESC, MessID DESC")
+        .arg(segmentTable(seg), firstAlias == QLatin1String("Messdatum") ? firstAlias : QStringLiteral("Datum"));
+}
+
+QString countMeasurements(const QString &seg)
+{
+    return QStringLiteral("SELECT COUNT(*) FROM %1 WHERE FKTN = ?").arg(segmentTable(seg));
+}
+
+QString trendRows(const QString &seg)
+{
+    return QStringLiteral("SELECT * FROM %1 WHERE FKTN = ? ORDER BY Datum ASC, Uhrzeit ASC, MessID ASC")
+        .arg(segmentTable(seg));
+}
+
+QString comparisonRows(const QString &seg)
+{
+    return QStringLiteral("SELECT * FROM %1 WHERE FKTN = ? ORDER BY Datum ASC, MessID ASC").arg(segmentTable(seg));
+}
+
+QString minW50(const QString &seg) { return QStringLiteral("SELECT MIN(W50) FROM %1 WHERE FKTN = ?").arg(segmentTable(seg)); }
+
+QString deleteMeasurement(const QString &seg)
+{
+    return QStringLiteral("DELETE FROM %1 WHERE MessID = ?").arg(segmentTable(seg));
+}
+
+QString deletePersonMeasurements(const QString &seg)
+{
+    return QStringLiteral("DELETE FROM %1 WHERE FKTN = ?").arg(segmentTable(seg));
+}
+
+QString deletePerson() { return QStringLiteral("DELETE FROM Teilnehmer WHERE LfdNr = ?"); }
+
+QString insertPerson()
+{
+    return QStringLiteral("INSERT INTO Teilnehmer (Name, VorName, GebDat, PLZ, Ort, Kennung, AnzMes) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?)");
+}
+
+QString personExists()
+{
+    return QStringLiteral("SELECT Name, Vorname, GebDat FROM Teilnehmer "
+                          "WHERE GebDat = ? AND FOLD(Name) = FOLD(?) AND FOLD(Vorname) = FOLD(?)");
+}
+
+QString personListMain()
+{
+    return QStringLiteral("SELECT LfdNr, Name, Vorname, GebDat AS Geburtstag FROM Teilnehmer "
+                          "ORDER BY Name COLLATE GERMAN, LfdNr");
+}
+
+static const char *kImportColumns = "SELECT Name, Vorname, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr FROM Teilnehmer ";
+
+QString importList()
+{
+    return QString::fromLatin1(kImportColumns) + QStringLiteral("ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
+}
+
+QString importListByPrefix()
+{
+    return QString::fromLatin1(kImportColumns) +
+           QStringLiteral("WHERE FOLD(Name) LIKE ? ESCAPE '\\' "
+                          "ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
+}
+
+QString foldedPrefixPattern(const QString &prefix)
+{
+    QString p = foldGerman(prefix);
+    p.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    p.replace(QLatin1Char('%'), QLatin1String("\\%"));
+    p.replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return p + QLatin1Char('%');
+}
+
+QString personDetails()
+{
+    return QStringLiteral("SELECT Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr "
+                          "FROM Teilnehmer WHERE LfdNr = ?");
+}
+
+QString companyLogo() { return QStringLiteral("SELECT CompLogoMonitor FROM Flags WHERE GroupId = 11258 LIMIT 1"); }
+
+} // namespace kavio::sql

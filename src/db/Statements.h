@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+// Every statement the program sends to its databases, in one place. Variable parts are
+// bound parameters; only a segment table name is put into the text, and only after it
+// has been checked to be one of the four tables.
+namespace kavio::sql {
+
+// Throws KavioError (TypeMismatch) unless seg is ArmLi, ArmRe, BeinLi or BeinRe (any case).
+QString segmentTable(const QString &seg);
+
+// -- Segment tables -------------------------------------------------------------------
+// Store a first measurement: FKTN, Datum (ISO), Uhrzeit (HH:MM:SS), W5, W50, W100, Xc5, Xc50, Xc100.
+QString insertMeasurement(const QString &seg);
+// The day's latest row of a person: Datum (ISO), FKTN -> MessID.
+QString latestOfDay(const QString &seg);
+// Second measurement into one row: W50N, W5N, W100N, MessID.
+QString storeSecondMeasurement(const QString &seg);
+// Measurement list (main window; history with firstAlias "Messdatum"): FKTN. Nine columns
+// Datum, Zeit, R5, R50, R100, Xc5, Xc50, Xc100, MessID; newest first.
+QString measurementList(const QString &seg, const QString &firstAlias = QStringLiteral("Datum"));
+// Count of a person's rows: FKTN -> count.
+QString countMeasurements(const QString &seg);
+// Trend charts, oldest first by date and time: FKTN -> all fields.
+QString trendRows(const QString &seg);
+// Left/right comparison, by date: FKTN -> all fields.
+QString comparisonRows(const QString &seg);
+// Smallest W50 of a person: FKTN -> MIN(W50) (NULL when there is no row).
+QString minW50(const QString &seg);
+// Delete one measurement: MessID.
+QString deleteMeasurement(const QString &seg);
+// Delete all measurements of a person in one table: FKTN.
+QString deletePersonMeasurements(const QString &seg);
+
+// -- Persons of Segmente.mdb -----------------------------------------------------------
+// Delete the person row: LfdNr.
+QString deletePerson();
+// Import one person: Name, VorName, GebDat (ISO), PLZ, Ort, Kennung, AnzMes.
+QString insertPerson();
+// Is the person present: GebDat (ISO), Name, Vorname (letter case and umlauts folded).
+QString personExists();
+// Person list of the main window: LfdNr, Name, Vorname, Geburtstag; German name order,
+// equal names in the database's order.
+QString personListMain();
+
+// -- Person lists of the import window (BIA.mdb or Segmente.mdb) -------------------------
+// All persons: Name, Vorname, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr by Name, Vorname.
+QString importList();
+// Persons whose surname starts with a prefix: the folded prefix pattern (see
+// foldedPrefixPattern) as the one parameter.
+QString importListByPrefix();
+// LIKE pattern for a surname prefix, folded and with %, _ and the escape character
+// taken literally (ESCAPE '\').
+QString foldedPrefixPattern(const QString &prefix);
+// Details of one person: LfdNr -> Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr.
+QString personDetails();
+
+// -- Flags.mdb -------------------------------------------------------------------------
+// The company logo record: CompLogoMonitor of GroupId 11258.
+QString companyLogo();
+
+} // namespace kavio::sql

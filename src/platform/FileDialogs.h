@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace kavio {
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Folder browser; empty text when the operator cancels.
+    virtual QString chooseFolder(const QString &prompt) = 0;
+    // Open-file dialog; filter in Qt's form ("Datenbank (*.mdb);;Alle Dateien (*)").
+    // Empty text when the operator cancels.
+    virtual QString chooseFile(const QString &startFolder, const QString &title, const QString &filter) = 0;
+};
+
+} // namespace kavio

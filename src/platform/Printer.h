@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QSizeF>
+#include <QString>
+
+class QPainter;
+
+namespace kavio {
+
+// One print job of one page. Coordinates of the painter are twips (1/1440 inch) from the
+// top left corner of the printable area.
+class Printer {
+public:
+    virtual ~Printer() = default;
+    // Starts the job; nullptr when no printer is available or the page cannot begin
+    // (errorText() then says why).
+    virtual QPainter *begin(QPageLayout::Orientation orientation) = 0;
+    // Printable area in twips; valid after begin().
+    virtual QSizeF printableSize() const = 0;
+    // Ends the document and sends it; false when that failed.
+    virtual bool end() = 0;
+    virtual QString errorText() const = 0;
+};
+
+} // namespace kavio

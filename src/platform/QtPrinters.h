@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/Printer.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <memory>
+
+namespace kavio {
+
+// A QPrinter-backed print job: the system's default printer, or a PDF file.
+class QtPrinter final : public Printer {
+public:
+    // Empty pdfPath: the system's default printer.
+    explicit QtPrinter(QString pdfPath = {});
+    ~QtPrinter() override;
+
+    QPainter *begin(QPageLayout::Orientation orientation) override;
+    QSizeF printableSize() const override;
+    bool end() override;
+    QString errorText() const override { return m_error; }
+
+private:
+    QString m_pdfPath;
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPainter> m_painter;
+    QString m_error;
+};
+
+class SystemPrinterFactory final : public PrinterFactory {
+public:
+    Printer *create() override { return new QtPrinter(); }
+};
+
+// Every job writes the same PDF file (tests read it back).
+class PdfPrinterFactory final : public PrinterFactory {
+public:
+    explicit PdfPrinterFactory(QString path) : m_path(std::move(path)) {}
+    Printer *create() override { return new QtPrinter(m_path); }
+    const QString &path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
+} // namespace kavio

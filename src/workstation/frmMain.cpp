@@ -1,0 +1,165 @@
+#include "workstation/frmMain.h"
+
+#include "app/Errors.h"
+#include "app/Conversions.h"
+#include "platform/Clock.h"
+#include "platform/SerialLine.h"
+#include "ui_frmMain.h"
+
+#include <QCloseEvent>
+#include <QSqlQueryModel>
+
+static void initKavioResources() { Q_INIT_RESOURCE(kavio); }
+
+namespace kavio {
+
+frmMain::frmMain(const Platform &platform, QWidget *parent)
+    : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>())
+{
+    initKavioResources();
+    ui->setupUi(this);
+    collectControls();
+    connectHandlers();
+    setupModes();
+    setupSelection();
+    setupList();
+    setupStorage();
+    setupDevice();
+    setupCharts();
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::collectControls()
+{
+    auto label = [this](const QString &name) { return findChild<QLabel *>(name); };
+    for (int i = 0; i < 4; ++i) {
+        const QString idx = QString::number(i);
+        lblR_Ar[i] = label(QStringLiteral("lblR_Ar_") + idx);
+        lblXc_AR[i] = label(QStringLiteral("lblXc_AR_") + idx);
+        lbl5_AR[i] = label(QStringLiteral("lbl5_AR_") + idx);
+        lbl50_AR[i] = label(QStringLiteral("lbl50_AR_") + idx);
+        lbl100_AR[i] = label(QStringLiteral("lbl100_AR_") + idx);
+        Shape[i] = findChild<QFrame *>(QStringLiteral("Shape") + QString::number(i + 1));
+    }
+    for (const auto &s : kSegments)
+        for (int q = 0; q < 6; ++q)
+            valueFields[storeIndex(static_cast<Quantity>(q), s)] =
+                findChild<QLineEdit *>(valueFieldName(static_cast<Quantity>(q), s));
+    ui->txtFKTN->setVisible(false);
+    ui->lblTemp->setVisible(false);
+    ui->Image1->setVisible(false);
+    ui->fraBehandlung->setVisible(false);
+    ui->cmdVerlaufswerteZweiMessungen->setVisible(false);
+    ui->cmdPrintMesswerte->setVisible(false);
+}
+
+void frmMain::connectHandlers()
+{
+    connect(ui->cmdBeenden, &QAction::triggered, this, &frmMain::cmdBeenden_Click);
+    connect(ui->mnuImport, &QAction::triggered, this, &frmMain::mnuImport_Click);
+    connect(ui->mnuloeschen, &QAction::triggered, this, &frmMain::mnuloeschen_Click);
+    connect(ui->mnuExportHistory, &QAction::triggered, this, &frmMain::mnuExportHistory_Click);
+    connect(ui->mnuKontakt, &QAction::triggered, this, &frmMain::mnuKontakt_Click);
+    connect(ui->mnuDatenSichern, &QAction::triggered, this, &frmMain::mnuDatenSichern_Click);
+    connect(ui->mnuDatenWiederherstellen, &QAction::triggered, this, &frmMain::mnuDatenWiederherstellen_Click);
+
+    connect(ui->cmdPatientAuswahl, &QPushButton::clicked, this, &frmMain::cmdPatientAuswahl_Click);
+    connect(ui->cmdNeuerPatient, &QPushButton::clicked, this, &frmMain::cmdNeuerPatient_Click);
+    connect(ui->cmdExtremitaet, &QPushButton::clicked, this, &frmMain::cmdExtremitaet_Click);
+    connect(ui->cmdOptSegment, &QPushButton::clicked, this, &frmMain::cmdOptSegment_Click);
+    connect(ui->cmdMesswerte, &QPushButton::clicked, this, &frmMain::cmdMesswerte_Click);
+    connect(ui->cmdErase, &QPushButton::clicked, this, &frmMain::cmdErase_Click);
+    connect(ui->cmdShowMesswerte, &QPushButton::clicked, this, &frmMain::cmdShowMesswerte_Click);
+    connect(ui->cmdSaveMess, &QPushButton::clicked, this, &frmMain::cmdSaveMess_Click);
+    connect(ui->cmdZweiteMessungSpeichern, &QPushButton::clicked, this, &frmMain::cmdZweiteMessungSpeichern_Click);
+    connect(ui->cmdGraph, &QPushButton::clicked, this, &frmMain::cmdGraph_Click);
+    connect(ui->cmd_Xc_Graph, &QPushButton::clicked, this, &frmMain::cmd_Xc_Graph_Click);
+    connect(ui->cmdPrintOut, &QPushButton::clicked, this, &frmMain::cmdPrintOut_Click);
+    connect(ui->cmdOpenVergleichsFormular, &QPushButton::clicked, this, &frmMain::cmdOpenVergleichsFormular_Click);
+    connect(ui->optEineBeh, &QRadioButton::clicked, this, &frmMain::optEineBeh_Click);
+    connect(ui->optZweiBeh, &QRadioButton::clicked, this, &frmMain::optZweiBeh_Click);
+    connect(ui->optR5, &QRadioButton::clicked, this, &frmMain::optR5_Click);
+    connect(ui->optR50, &QRadioButton::clicked, this, &frmMain::optR50_Click);
+    connect(ui->optR100, &QRadioButton::clicked, this, &frmMain::optR100_Click);
+    connect(ui->Unischbar1, &Unischbar::Click, this, &frmMain::Unischbar1_Click);
+}
+
+void frmMain::Form_Load()
+{
+    // Steps up to the start-up question are each passed over when they fail.
+    auto guarded = [](auto &&step) {
+        try {
+            step();
+        } catch (const std::exception &) {
+        }
+    };
+    guarded([&] { ui->lblSegmentAktuell->setText(QStringLiteral(" ")); });
+    guarded([&] {
+        Ausblenden_Wertlabels();
+        ChartDatenLeeren();
+    });
+    guarded([&] {
+        ui->fraSegment->setVisible(false);
+        ui->fraOptSegmente->setVisible(false);
+        ui->fraWiderstand->setVisible(false);
+        ui->fraBehandlung->setVisible(false);
+        ui->cmdSaveMess->setVisible(false);
+        ui->cmdZweiteMessungSpeichern->setVisible(false);
+    });
+    guarded([&] { ui->txtTestDatum->setText(germanDate(m_platform.clock->today())); });
+    guarded([&] {
+        ui->cmdGraph->setVisible(false);
+        ui->cmdMesswerte->setVisible(false);
+        ui->MSChart->setVisible(false);
+        ui->fraLegende_Widerstand->setVisible(false);
+        ui->cmd_Xc_Graph->setVisible(false);
+        ui->cmdOpenVergleichsFormular->setVisible(false);
+        ui->cmdShowMesswerte->setVisible(false);
+        ui->cmdPrintOut->setVisible(false);
+    });
+    guarded([&] { Automatische_Messung(); });
+
+    closePortIfOpen();
+    LeereAlleFelder();
+    Ausblenden_Messfelder();
+    ui->grdMessungen->setVisible(false);
+    ui->ocxFlex->setVisible(false);
+    ui->optR100->setChecked(false);
+    ui->optR5->setChecked(false);
+    ui->optR50->setChecked(true);
+    strWFeld = QStringLiteral("W50");
+    ui->optBevor->setChecked(true);
+    ui->cmdMesswerte->setEnabled(false);
+    ui->cmdExtremitaet->setEnabled(false);
+    fillPatientenDaten();
+}
+
+void frmMain::cmdBeenden_Click()
+{
+    // Closing the port ignores every failure.
+    if (m_platform.serial)
+        m_platform.serial->close();
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    closePortIfOpen();
+    QMainWindow::closeEvent(event);
+}
+
+void frmMain::closePortIfOpen()
+{
+    if (m_platform.serial && m_platform.serial->isOpen())
+        m_platform.serial->close();
+}
+
+void frmMain::releaseDatabase()
+{
+    m_personModel.reset();
+    m_measurementModel.reset();
+}
+
+} // namespace kavio
