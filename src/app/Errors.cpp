@@ -9,6 +9,8 @@ QString describe(RunError error)
     switch (error) {
     case RunError::Overflow:
         return QStringLiteral("Überlauf");
+    case RunError::DivisionByZero:
+        return QStringLiteral("Division durch Null");
     case RunError::TypeMismatch:
         return QStringLiteral("Typen unverträglich");
     case RunError::FileNotFound:

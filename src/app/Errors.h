@@ -11,6 +11,7 @@ namespace kavio {
 // error form. Database failures carry the engine's own code and text instead.
 enum class RunError : int {
     Overflow = 6,        // "Überlauf": a value outside the 16-bit or 32-bit range
+    DivisionByZero = 11, // "Division durch Null"
     TypeMismatch = 13,   // "Typen unverträglich": a text that is not a number or date
     FileNotFound = 53,   // "Datei nicht gefunden"
     PathAccess = 75,     // "Fehler beim Zugriff auf Pfad/Datei"
