@@ -2,10 +2,10 @@
 
 #include "app/Errors.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 #include <cmath>
 #include <limits>
+#include <QLocale>
+#include <QRegularExpression>
 
 namespace kavio {
 
@@ -59,8 +59,17 @@ QDate toDate(const QString &text)
     return d;
 }
 
-QString germanDate(const QDate &date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
-QString isoDate(const QDate &date) { return date.toString(Qt::ISODate); }
-QDate fromIsoDate(const QString &text) { return QDate::fromString(text.left(10), Qt::ISODate); }
+QString germanDate(const QDate &date)
+{
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+QString isoDate(const QDate &date)
+{
+    return date.toString(Qt::ISODate);
+}
+QDate fromIsoDate(const QString &text)
+{
+    return QDate::fromString(text.left(10), Qt::ISODate);
+}
 
 } // namespace kavio

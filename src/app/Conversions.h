@@ -24,6 +24,9 @@ QString isoDate(const QDate &date);
 QDate fromIsoDate(const QString &text);
 
 // The stand-in birth day of a person without one: day 1 of the engine's day count.
-inline QDate standInBirthDay() { return QDate(1899, 12, 31); }
+inline QDate standInBirthDay()
+{
+    return QDate(1899, 12, 31);
+}
 
 } // namespace kavio

@@ -29,8 +29,7 @@ QString describe(RunError error)
 
 KavioError::KavioError(int number, const QString &description)
     : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
-{
-}
+{}
 
 KavioError::KavioError(RunError error) : KavioError(static_cast<int>(error), describe(error)) {}
 

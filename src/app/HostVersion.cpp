@@ -22,7 +22,8 @@ bool isSufficientVersion(const QString &version)
 
 bool getKavioVersion(const Settings &settings, const QString &strRegKey)
 {
-    return isSufficientVersion(settings.appSetting(strRegKey, QStringLiteral("Vers"), QStringLiteral("CurrentVersion")));
+    return isSufficientVersion(
+        settings.appSetting(strRegKey, QStringLiteral("Vers"), QStringLiteral("CurrentVersion")));
 }
 
 bool fIsKavioInstalled(const Settings &settings)

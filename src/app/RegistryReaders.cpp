@@ -97,8 +97,8 @@ QString &HexZweistellig(QString &text)
 
 qint32 fGetPort(const Settings &settings)
 {
-    return toInt32(settings.appSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Einstellungen"),
-                                       QStringLiteral("Port")));
+    return toInt32(
+        settings.appSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Einstellungen"), QStringLiteral("Port")));
 }
 
 bool fGetMulti(const Settings &settings, Messages &messages)

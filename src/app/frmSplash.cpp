@@ -7,11 +7,17 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-static void initSplashResources() { Q_INIT_RESOURCE(kavio); }
+static void initSplashResources()
+{
+    Q_INIT_RESOURCE(kavio);
+}
 
 namespace kavio {
 
-QString applicationTitle() { return QStringLiteral("KavioSegment"); }
+QString applicationTitle()
+{
+    return QStringLiteral("KavioSegment");
+}
 
 frmSplash::frmSplash(const Platform &platform, std::function<void()> openMain, QWidget *parent)
     : QWidget(parent), m_platform(platform), m_openMain(std::move(openMain)), ui(std::make_unique<Ui::frmSplash>())

@@ -2,10 +2,10 @@
 
 #include "platform/Platform.h"
 
-#include <QTimer>
-#include <QWidget>
 #include <functional>
 #include <memory>
+#include <QTimer>
+#include <QWidget>
 
 namespace Ui {
 class frmSplash;

@@ -1,3 +1,4 @@
+#include "app/Errors.h"
 #include "app/frmSplash.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -9,12 +10,11 @@
 #include "platform/QtSerialLine.h"
 #include "platform/RegistrySettings.h"
 #include "platform/Shell.h"
-#include "app/Errors.h"
 #include "workstation/frmMain.h"
 
+#include <memory>
 #include <QApplication>
 #include <QLocale>
-#include <memory>
 
 int main(int argc, char *argv[])
 {

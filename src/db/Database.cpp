@@ -36,8 +36,7 @@ sqlite3 *handleOf(const QSqlDatabase &db)
 
 DbConnection::DbConnection(DbConnection &&other) noexcept
     : m_name(std::exchange(other.m_name, {})), m_path(std::exchange(other.m_path, {}))
-{
-}
+{}
 
 DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
 {
@@ -49,7 +48,10 @@ DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
     return *this;
 }
 
-DbConnection::~DbConnection() { close(); }
+DbConnection::~DbConnection()
+{
+    close();
+}
 
 void DbConnection::close()
 {
@@ -63,7 +65,10 @@ void DbConnection::close()
     m_name.clear();
 }
 
-QSqlDatabase DbConnection::db() const { return QSqlDatabase::database(m_name, false); }
+QSqlDatabase DbConnection::db() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
 
 DbConnection DbConnection::open(const QString &path, OpenMode mode)
 {
@@ -159,8 +164,14 @@ DbConnection openWithRetry(const QString &path, OpenMode mode, Messages &message
     return {};
 }
 
-QString segmentePath(const Platform &platform) { return platform.folder->file(QStringLiteral("Segmente.mdb")); }
-QString flagsPath(const Platform &platform) { return platform.folder->file(QStringLiteral("Flags.mdb")); }
+QString segmentePath(const Platform &platform)
+{
+    return platform.folder->file(QStringLiteral("Segmente.mdb"));
+}
+QString flagsPath(const Platform &platform)
+{
+    return platform.folder->file(QStringLiteral("Flags.mdb"));
+}
 
 DbConnection dbOpenSegmente(const Platform &platform)
 {
@@ -183,6 +194,9 @@ DbConnection OpenFlagsDB(const Platform &platform)
     return openWithRetry(flagsPath(platform), OpenMode::ReadOnly, *platform.messages);
 }
 
-DbConnection openSegmenteOnce(const Platform &platform) { return DbConnection::open(segmentePath(platform)); }
+DbConnection openSegmenteOnce(const Platform &platform)
+{
+    return DbConnection::open(segmentePath(platform));
+}
 
 } // namespace kavio

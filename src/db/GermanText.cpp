@@ -23,7 +23,10 @@ QString foldGerman(const QString &text)
 
 namespace {
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
 
 int compareUtf8(int lenA, const void *a, int lenB, const void *b)
 {
@@ -46,7 +49,10 @@ int compareUtf8(int lenA, const void *a, int lenB, const void *b)
     return sign(lenA - lenB);
 }
 
-int collate(void *, int lenA, const void *a, int lenB, const void *b) { return compareUtf8(lenA, a, lenB, b); }
+int collate(void *, int lenA, const void *a, int lenB, const void *b)
+{
+    return compareUtf8(lenA, a, lenB, b);
+}
 
 void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
@@ -73,8 +79,8 @@ bool registerGermanText(sqlite3 *db)
     if (!db)
         return false;
     const int c = sqlite3_create_collation_v2(db, "GERMAN", SQLITE_UTF8, nullptr, &collate, nullptr);
-    const int f = sqlite3_create_function_v2(db, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                             &foldFunction, nullptr, nullptr, nullptr);
+    const int f = sqlite3_create_function_v2(db, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &foldFunction,
+                                             nullptr, nullptr, nullptr);
     return c == SQLITE_OK && f == SQLITE_OK;
 }
 

@@ -38,10 +38,10 @@ QStringList segmentSchemaStatements()
                         "BL INTEGER NOT NULL DEFAULT 0 CHECK (BL IN (0, 1)), "
                         "BR INTEGER NOT NULL DEFAULT 0 CHECK (BR IN (0, 1)))");
     for (const QString &t : segmentTables()) {
-        QStringList cols{QStringLiteral("MessID INTEGER PRIMARY KEY AUTOINCREMENT"),
-                         QStringLiteral("FKTN INTEGER NOT NULL"),
-                         QStringLiteral("Datum TEXT NOT NULL CHECK (Datum GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]')"),
-                         QStringLiteral("Uhrzeit TEXT NOT NULL")};
+        QStringList cols{
+            QStringLiteral("MessID INTEGER PRIMARY KEY AUTOINCREMENT"), QStringLiteral("FKTN INTEGER NOT NULL"),
+            QStringLiteral("Datum TEXT NOT NULL CHECK (Datum GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]')"),
+            QStringLiteral("Uhrzeit TEXT NOT NULL")};
         for (const char *f : {"W5", "W50", "W100", "Xc5", "Xc50", "Xc100"})
             cols << int16(QString::fromLatin1(f), false);
         for (const char *f : {"W5N", "W50N", "W100N"})
@@ -93,17 +93,17 @@ bool hasSegmentSchema(const DbConnection &db)
     for (const QString &t : needed + segmentTables())
         if (!has(t))
             return false;
-    const QStringList personFields{QStringLiteral("LfdNr"), QStringLiteral("Name"), QStringLiteral("VorName"),
-                                   QStringLiteral("GebDat"), QStringLiteral("PLZ"), QStringLiteral("Ort"),
+    const QStringList personFields{QStringLiteral("LfdNr"),   QStringLiteral("Name"),  QStringLiteral("VorName"),
+                                   QStringLiteral("GebDat"),  QStringLiteral("PLZ"),   QStringLiteral("Ort"),
                                    QStringLiteral("Kennung"), QStringLiteral("AnzMes")};
     const QSqlRecord person = d.record(QStringLiteral("Teilnehmer"));
     for (const QString &f : personFields)
         if (person.indexOf(f) < 0)
             return false;
-    const QStringList measureFields{QStringLiteral("MessID"), QStringLiteral("FKTN"), QStringLiteral("Datum"),
-                                    QStringLiteral("Uhrzeit"), QStringLiteral("W5"), QStringLiteral("W50"),
-                                    QStringLiteral("W100"), QStringLiteral("Xc5"), QStringLiteral("Xc50"),
-                                    QStringLiteral("Xc100"), QStringLiteral("W5N"), QStringLiteral("W50N"),
+    const QStringList measureFields{QStringLiteral("MessID"),  QStringLiteral("FKTN"), QStringLiteral("Datum"),
+                                    QStringLiteral("Uhrzeit"), QStringLiteral("W5"),   QStringLiteral("W50"),
+                                    QStringLiteral("W100"),    QStringLiteral("Xc5"),  QStringLiteral("Xc50"),
+                                    QStringLiteral("Xc100"),   QStringLiteral("W5N"),  QStringLiteral("W50N"),
                                     QStringLiteral("W100N")};
     for (const QString &t : segmentTables()) {
         const QSqlRecord r = d.record(t);

@@ -1,20 +1,20 @@
 #pragma once
 
-#include <QString>
 #include <array>
+#include <QString>
 
 namespace kavio {
 
 // The four limb segments and the names every part of the program uses for them.
 struct SegmentInfo {
-    const char *table;      // segment table and value of strSegment: "ArmLi"
-    const char *code;       // device records, tblTeilnehmerSegmente: "AL"
-    const char *caption;    // option button: "Arm links"
-    const char *heading;    // lblSegmentAktuell: "Arm Links"
-    const char *fieldWord;  // value field names: "ArmLinks"
-    int labelIndex;         // index into the value-label arrays
-    int marker;             // body marker Shape<n>
-    int storeIndex;         // position within a quantity of Messwertspeicher
+    const char *table;     // segment table and value of strSegment: "ArmLi"
+    const char *code;      // device records, tblTeilnehmerSegmente: "AL"
+    const char *caption;   // option button: "Arm links"
+    const char *heading;   // lblSegmentAktuell: "Arm Links"
+    const char *fieldWord; // value field names: "ArmLinks"
+    int labelIndex;        // index into the value-label arrays
+    int marker;            // body marker Shape<n>
+    int storeIndex;        // position within a quantity of Messwertspeicher
 };
 
 // In the order of Messwertspeicher: ArmLi, ArmRe, BeinLi, BeinRe.
@@ -48,7 +48,10 @@ enum class Quantity { W100 = 0, Xc100, W5, Xc5, W50, Xc50 };
 inline constexpr std::array<const char *, 6> kQuantityNames{"W100", "Xc100", "W5", "Xc5", "W50", "Xc50"};
 
 // Index of a value in Messwertspeicher (24 elements).
-constexpr int storeIndex(Quantity q, const SegmentInfo &s) { return static_cast<int>(q) * 4 + s.storeIndex; }
+constexpr int storeIndex(Quantity q, const SegmentInfo &s)
+{
+    return static_cast<int>(q) * 4 + s.storeIndex;
+}
 
 // Name of a value field: txt + quantity + frequency + segment word, with the two names
 // spelled as the window has always had them.

@@ -64,7 +64,10 @@ QString comparisonRows(const QString &seg)
     return QStringLiteral("SELECT * FROM %1 WHERE FKTN = ? ORDER BY Datum ASC, MessID ASC").arg(segmentTable(seg));
 }
 
-QString minW50(const QString &seg) { return QStringLiteral("SELECT MIN(W50) FROM %1 WHERE FKTN = ?").arg(segmentTable(seg)); }
+QString minW50(const QString &seg)
+{
+    return QStringLiteral("SELECT MIN(W50) FROM %1 WHERE FKTN = ?").arg(segmentTable(seg));
+}
 
 QString deleteMeasurement(const QString &seg)
 {
@@ -76,7 +79,10 @@ QString deletePersonMeasurements(const QString &seg)
     return QStringLiteral("DELETE FROM %1 WHERE FKTN = ?").arg(segmentTable(seg));
 }
 
-QString deletePerson() { return QStringLiteral("DELETE FROM Teilnehmer WHERE LfdNr = ?"); }
+QString deletePerson()
+{
+    return QStringLiteral("DELETE FROM Teilnehmer WHERE LfdNr = ?");
+}
 
 QString insertPerson()
 {
@@ -100,7 +106,8 @@ static const char *kImportColumns = "SELECT Name, Vorname, GebDat, PLZ, Ort, Ken
 
 QString importList()
 {
-    return QString::fromLatin1(kImportColumns) + QStringLiteral("ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
+    return QString::fromLatin1(kImportColumns) +
+           QStringLiteral("ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
 }
 
 QString importListByPrefix()
@@ -108,6 +115,17 @@ QString importListByPrefix()
     return QString::fromLatin1(kImportColumns) +
            QStringLiteral("WHERE FOLD(Name) LIKE ? ESCAPE '\\' "
                           "ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
+}
+
+QString importListByNameRanges(int boundedRanges)
+{
+    QString ranges = QStringLiteral("Name >= ?");
+    for (int i = 0; i < boundedRanges; ++i)
+        ranges += QStringLiteral(" OR (Name >= ? AND Name < ?)");
+    return QString::fromLatin1(kImportColumns) +
+           QStringLiteral("WHERE (%1) AND FOLD(Name) LIKE ? ESCAPE '\\' "
+                          "ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr")
+               .arg(ranges);
 }
 
 QString foldedPrefixPattern(const QString &prefix)
@@ -125,6 +143,18 @@ QString personDetails()
                           "FROM Teilnehmer WHERE LfdNr = ?");
 }
 
-QString companyLogo() { return QStringLiteral("SELECT CompLogoMonitor FROM Flags WHERE GroupId = 11258 LIMIT 1"); }
+QString companyLogo()
+{
+    return QStringLiteral("SELECT CompLogoMonitor FROM Flags WHERE GroupId = 11258 LIMIT 1");
+}
+
+QString integrityCheck()
+{
+    return QStringLiteral("PRAGMA integrity_check");
+}
+QString backupTargetSettings()
+{
+    return QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");
+}
 
 } // namespace kavio::sql

@@ -53,11 +53,22 @@ QString importListByPrefix();
 // LIKE pattern for a surname prefix, folded and with %, _ and the escape character
 // taken literally (ESCAPE '\').
 QString foldedPrefixPattern(const QString &prefix);
+// The same list through the NOCASE name index: one open-ended name range (names that
+// start with a non-ASCII letter) and boundedRanges half-open ranges, each a pair of
+// parameters (from, below), then the folded prefix pattern that decides exactly.
+QString importListByNameRanges(int boundedRanges);
 // Details of one person: LfdNr -> Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr.
 QString personDetails();
 
 // -- Flags.mdb -------------------------------------------------------------------------
 // The company logo record: CompLogoMonitor of GroupId 11258.
 QString companyLogo();
+
+// -- Backup and restore ----------------------------------------------------------------
+// The engine's full check of a database file: one row "ok" when it is intact.
+QString integrityCheck();
+// Settings of a backup being written: no journal and no syncs, the finished file is
+// flushed once as a whole before it is renamed into place.
+QString backupTargetSettings();
 
 } // namespace kavio::sql

@@ -2,6 +2,9 @@
 
 namespace kavio {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
 
 } // namespace kavio

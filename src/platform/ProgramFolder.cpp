@@ -4,6 +4,9 @@
 
 namespace kavio {
 
-ProgramFolder ProgramFolder::ofExecutable() { return ProgramFolder(QCoreApplication::applicationDirPath()); }
+ProgramFolder ProgramFolder::ofExecutable()
+{
+    return ProgramFolder(QCoreApplication::applicationDirPath());
+}
 
 } // namespace kavio

@@ -3,9 +3,9 @@
 #include "platform/Platform.h"
 #include "platform/Printer.h"
 
+#include <memory>
 #include <QPainter>
 #include <QPrinter>
-#include <memory>
 
 namespace kavio {
 

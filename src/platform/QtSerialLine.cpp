@@ -22,7 +22,10 @@ QtSerialLine::QtSerialLine(QString deviceFolder, QObject *parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLine::onError);
 }
 
-QtSerialLine::~QtSerialLine() { m_port.close(); }
+QtSerialLine::~QtSerialLine()
+{
+    m_port.close();
+}
 
 bool QtSerialLine::setSettings(const QString &settings)
 {
@@ -107,7 +110,10 @@ void QtSerialLine::close()
         m_port.close();
 }
 
-QByteArray QtSerialLine::readAll() { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
+QByteArray QtSerialLine::readAll()
+{
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
 
 void QtSerialLine::onError(QSerialPort::SerialPortError error)
 {

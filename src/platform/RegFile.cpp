@@ -11,7 +11,10 @@ namespace {
 const QString kHklm = QStringLiteral("hkey_local_machine");
 const QString kHkcu = QStringLiteral("hkey_current_user");
 
-QString hivePrefix(Hive hive) { return hive == Hive::LocalMachine ? kHklm : kHkcu; }
+QString hivePrefix(Hive hive)
+{
+    return hive == Hive::LocalMachine ? kHklm : kHkcu;
+}
 
 QString joinContinuations(const QString &text, qsizetype &pos)
 {

@@ -8,10 +8,9 @@ namespace kavio {
 
 QString Settings::appSetting(const QString &application, const QString &section, const QString &key) const
 {
-    const auto v = value(Hive::CurrentUser,
-                         QStringLiteral("Software\\VB and VBA Program Settings\\") + application + QLatin1Char('\\') +
-                             section,
-                         key);
+    const auto v = value(
+        Hive::CurrentUser,
+        QStringLiteral("Software\\VB and VBA Program Settings\\") + application + QLatin1Char('\\') + section, key);
     if (!v || (v->type != RegValue::String && v->type != RegValue::ExpandString))
         return {};
     QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(v->data.constData()), v->data.size() / 2);
@@ -21,8 +20,7 @@ QString Settings::appSetting(const QString &application, const QString &section,
 
 RegistrySettings::RegistrySettings(QStringList machineFolders, QString userFolder)
     : m_machineFolders(std::move(machineFolders)), m_userFolder(std::move(userFolder))
-{
-}
+{}
 
 RegistrySettings RegistrySettings::fromEnvironment()
 {
@@ -53,7 +51,10 @@ RegTree RegistrySettings::load(Hive hive) const
     return tree;
 }
 
-bool RegistrySettings::keyExists(Hive hive, const QString &keyPath) const { return load(hive).keyExists(hive, keyPath); }
+bool RegistrySettings::keyExists(Hive hive, const QString &keyPath) const
+{
+    return load(hive).keyExists(hive, keyPath);
+}
 
 std::optional<RegValue> RegistrySettings::value(Hive hive, const QString &keyPath, const QString &name) const
 {

@@ -7,7 +7,10 @@
 
 namespace kavio {
 
-bool DesktopShell::openFile(const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool DesktopShell::openFile(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 bool DesktopShell::startProgram(const QString &path)
 {

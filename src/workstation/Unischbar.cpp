@@ -2,7 +2,10 @@
 
 #include <QMouseEvent>
 
-Unischbar::Unischbar(QWidget *parent) : QWidget(parent) { setAttribute(Qt::WA_NoSystemBackground); }
+Unischbar::Unischbar(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+}
 
 void Unischbar::mouseReleaseEvent(QMouseEvent *event)
 {

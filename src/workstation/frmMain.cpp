@@ -1,15 +1,18 @@
 #include "workstation/frmMain.h"
 
-#include "app/Errors.h"
 #include "app/Conversions.h"
+#include "app/Errors.h"
 #include "platform/Clock.h"
 #include "platform/SerialLine.h"
 #include "ui_frmMain.h"
+#include "workstation/ListModel.h"
 
 #include <QCloseEvent>
-#include <QSqlQueryModel>
 
-static void initKavioResources() { Q_INIT_RESOURCE(kavio); }
+static void initKavioResources()
+{
+    Q_INIT_RESOURCE(kavio);
+}
 
 namespace kavio {
 
@@ -111,7 +114,6 @@ void frmMain::Form_Load()
     guarded([&] { ui->txtTestDatum->setText(germanDate(m_platform.clock->today())); });
     guarded([&] {
         ui->cmdGraph->setVisible(false);
-        ui->cmdMesswerte->setVisible(false);
         ui->MSChart->setVisible(false);
         ui->fraLegende_Widerstand->setVisible(false);
         ui->cmd_Xc_Graph->setVisible(false);

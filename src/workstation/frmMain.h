@@ -3,21 +3,22 @@
 #include "db/Segments.h"
 #include "platform/Platform.h"
 
-#include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <memory>
+#include <QMainWindow>
+#include <QPointer>
 
 class QLabel;
 class QLineEdit;
 class QFrame;
-class QSqlQueryModel;
 
 namespace Ui {
 class frmMain;
 }
 
 namespace kavio {
+
+class ListModel;
 
 // The main window: one person, one segment at a time. Its routines are spread over
 // files by concern (frmMain_*.cpp here, and the menu commands beside the windows they
@@ -32,18 +33,18 @@ public:
     Ui::frmMain &form() { return *ui; }
 
     // ---- State shared by the main window's parts --------------------------------------
-    QString strSegment;                 // current segment table, empty when none chosen
-    QString strWFeld = QStringLiteral("W50"); // resistance field of the 1/R chart
-    bool bAutoMessung = false;          // automatic measurement switched on at start-up
-    bool bMessungUngespeichert = false; // device values in the fields, not yet saved
-    bool bGespeichert = false;          // the last first-measurement save stored a row
-    bool bGraphGezeichnet = false;      // a chart has been drawn in this run
+    QString strSegment;                        // current segment table, empty when none chosen
+    QString strWFeld = QStringLiteral("W50");  // resistance field of the 1/R chart
+    bool bAutoMessung = false;                 // automatic measurement switched on at start-up
+    bool bMessungUngespeichert = false;        // device values in the fields, not yet saved
+    bool bGespeichert = false;                 // the last first-measurement save stored a row
+    bool bGraphGezeichnet = false;             // a chart has been drawn in this run
     std::array<qint16, 24> Messwertspeicher{}; // W100, Xc100, W5, Xc5, W50, Xc50 x ArmLi, ArmRe, BeinLi, BeinRe
 
     // Controls kept as arrays (objectName <name>_<index>).
     std::array<QLabel *, 4> lblR_Ar{}, lblXc_AR{}, lbl5_AR{}, lbl50_AR{}, lbl100_AR{};
-    std::array<QFrame *, 4> Shape{};                // Shape1 ... Shape4 at index 0 ... 3
-    std::array<QLineEdit *, 24> valueFields{};      // in the order of Messwertspeicher
+    std::array<QFrame *, 4> Shape{};           // Shape1 ... Shape4 at index 0 ... 3
+    std::array<QLineEdit *, 24> valueFields{}; // in the order of Messwertspeicher
     QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return valueFields[storeIndex(q, s)]; }
 
     // ---- Start-up and end ---------------------------------------------------------------
@@ -106,6 +107,7 @@ public:
     void txtTestDatum_LostFocus();
 
     // ---- Device link ----------------------------------------------------------------------
+    class DeviceLink *MSComm1 = nullptr; // the serial line's receive state (child of the window)
     void Automatische_Messung();
     void portOpeningSequence();
     void closePortIfOpen();
@@ -134,9 +136,9 @@ public:
     void mnuDatenWiederherstellen_Click();
     void cmdOpenVergleichsFormular_Click();
 
-    // The bound lists' models, held until the next fill.
-    QSqlQueryModel *personModel() const { return m_personModel.get(); }
-    QSqlQueryModel *measurementModel() const { return m_measurementModel.get(); }
+    // The bound lists' models, held with their connections until the next fill.
+    ListModel *personModel() const { return m_personModel.get(); }
+    ListModel *measurementModel() const { return m_measurementModel.get(); }
 
     // Closes every database connection the window holds (the bound lists); used before
     // the segment database is replaced.
@@ -158,9 +160,8 @@ private:
 
     Platform m_platform;
     std::unique_ptr<Ui::frmMain> ui;
-    std::unique_ptr<QSqlQueryModel> m_personModel;
-    std::unique_ptr<QSqlQueryModel> m_measurementModel;
-    QString m_listConnection; // connection name of the bound lists
+    std::unique_ptr<ListModel> m_personModel;
+    std::unique_ptr<ListModel> m_measurementModel;
 
     friend class MainWindowAccess;
 };

@@ -1,16 +1,16 @@
-#include "TestBed.h"
 #include "app/Errors.h"
 #include "db/Database.h"
 #include "db/GermanText.h"
 #include "db/Schema.h"
 #include "db/Statements.h"
+#include "TestBed.h"
 
+#include <atomic>
+#include <chrono>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
-#include <atomic>
-#include <chrono>
 #include <sqlite3.h>
 #include <thread>
 
@@ -69,7 +69,7 @@ private slots:
                      .toLongLong(),
                  p);
         QCOMPARE(scalar(bed.segmentePath(), QStringLiteral("SELECT messid FROM ARMLI WHERE DATUM = '2026-01-02'"))
-                     .toLongLong() > 0,
+                         .toLongLong() > 0,
                  true);
         QCOMPARE(sql::segmentTable(QStringLiteral("beinre")), QStringLiteral("BeinRe"));
         QVERIFY_THROWS_EXCEPTION(KavioError, sql::segmentTable(QStringLiteral("ArmLi; DROP TABLE Teilnehmer")));
@@ -80,9 +80,9 @@ private slots:
         TestBed bed;
         const qint64 p = bed.addPerson(QStringLiteral("Huber"), QStringLiteral("Eva"));
         DbConnection db = DbConnection::open(bed.segmentePath());
-        QVERIFY_THROWS_EXCEPTION(KavioError, db.exec(sql::insertMeasurement(QStringLiteral("ArmRe")),
-                                                     {p, QStringLiteral("2026-01-02"), QStringLiteral("08:00:00"), 1,
-                                                      40000, 3, 4, 5, 6}));
+        QVERIFY_THROWS_EXCEPTION(
+            KavioError, db.exec(sql::insertMeasurement(QStringLiteral("ArmRe")),
+                                {p, QStringLiteral("2026-01-02"), QStringLiteral("08:00:00"), 1, 40000, 3, 4, 5, 6}));
         QCOMPARE(scalar(bed.segmentePath(), QStringLiteral("SELECT COUNT(*) FROM ArmRe")).toInt(), 0);
     }
 
@@ -103,12 +103,18 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("order");
-        QTest::newRow("case ignored") << "müller" << "MÜLLER" << 0;
-        QTest::newRow("umlaut with base letter") << "Äbersold" << "Abt" << -1;
-        QTest::newRow("sharp s as ss") << "Groß" << "Gross" << 0;
-        QTest::newRow("ascii") << "Becker" << "bauer" << 1;
-        QTest::newRow("prefix shorter first") << "Koch" << "Kochen" << -1;
-        QTest::newRow("o umlaut between") << "Öztürk" << "Pabst" << -1;
+        QTest::newRow("case ignored") << "müller"
+                                      << "MÜLLER" << 0;
+        QTest::newRow("umlaut with base letter") << "Äbersold"
+                                                 << "Abt" << -1;
+        QTest::newRow("sharp s as ss") << "Groß"
+                                       << "Gross" << 0;
+        QTest::newRow("ascii") << "Becker"
+                               << "bauer" << 1;
+        QTest::newRow("prefix shorter first") << "Koch"
+                                              << "Kochen" << -1;
+        QTest::newRow("o umlaut between") << "Öztürk"
+                                          << "Pabst" << -1;
     }
     void germanOrderAndFolding()
     {
@@ -155,7 +161,8 @@ private slots:
             return n;
         };
         QCOMPARE(count(QStringLiteral("o'")), 1);
-        QCOMPARE(count(QStringLiteral("ä")), 1);
+        QCOMPARE(count(QStringLiteral("är")), 1);
+        QCOMPARE(count(QStringLiteral("ä")), 2); // umlaut with its base letter: Ärger and A_rger
         QCOMPARE(count(QStringLiteral("A_")), 1);
         QCOMPARE(count(QStringLiteral("10%")), 0);
         QCOMPARE(count(QStringLiteral("100%")), 1);

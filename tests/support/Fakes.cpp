@@ -23,9 +23,9 @@ QStringList FakeMessages::texts() const
 
 QString FakeSettings::full(Hive hive, const QString &key)
 {
-    return RegTree::normalizedKey((hive == Hive::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE\\")
-                                                              : QStringLiteral("HKEY_CURRENT_USER\\")) +
-                                  key);
+    return RegTree::normalizedKey(
+        (hive == Hive::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE\\") : QStringLiteral("HKEY_CURRENT_USER\\")) +
+        key);
 }
 
 void FakeSettings::setString(Hive hive, const QString &key, const QString &name, const QString &value)
@@ -40,8 +40,9 @@ void FakeSettings::setValue(Hive hive, const QString &key, const QString &name, 
 
 void FakeSettings::setAppSetting(const QString &app, const QString &section, const QString &key, const QString &value)
 {
-    setString(Hive::CurrentUser, QStringLiteral("Software\\VB and VBA Program Settings\\") + app + QLatin1Char('\\') + section,
-              key, value);
+    setString(Hive::CurrentUser,
+              QStringLiteral("Software\\VB and VBA Program Settings\\") + app + QLatin1Char('\\') + section, key,
+              value);
 }
 
 void FakeSettings::removeValue(Hive hive, const QString &key, const QString &name)

@@ -68,9 +68,22 @@ private:
 class FakeSerialLine final : public SerialLine {
     Q_OBJECT
 public:
-    void setRtsEnable(bool on) override { rts = on; calls << QStringLiteral("rts"); }
-    void setDtrEnable(bool on) override { dtr = on; calls << QStringLiteral("dtr"); }
-    bool setSettings(const QString &s) override { settings = s; calls << QStringLiteral("settings"); return true; }
+    void setRtsEnable(bool on) override
+    {
+        rts = on;
+        calls << QStringLiteral("rts");
+    }
+    void setDtrEnable(bool on) override
+    {
+        dtr = on;
+        calls << QStringLiteral("dtr");
+    }
+    bool setSettings(const QString &s) override
+    {
+        settings = s;
+        calls << QStringLiteral("settings");
+        return true;
+    }
     bool setPortNumber(int n) override;
     int portNumber() const override { return port; }
     bool open() override;
@@ -102,8 +115,16 @@ public:
 
 class FakeShell final : public Shell {
 public:
-    bool openFile(const QString &path) override { opened << path; return openResult; }
-    bool startProgram(const QString &path) override { started << path; return startResult; }
+    bool openFile(const QString &path) override
+    {
+        opened << path;
+        return openResult;
+    }
+    bool startProgram(const QString &path) override
+    {
+        started << path;
+        return startResult;
+    }
     QStringList opened, started;
     bool openResult = true, startResult = true;
 };

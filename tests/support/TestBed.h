@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Fakes.h"
 #include "DemoInstallation.h"
+#include "Fakes.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtPrinters.h"
 
-#include <QTemporaryDir>
 #include <memory>
+#include <QTemporaryDir>
 
 namespace kavio::test {
 

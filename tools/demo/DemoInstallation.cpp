@@ -7,11 +7,11 @@
 #include "db/Statements.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QVariant>
 
 namespace kavio::demo {
@@ -96,7 +96,10 @@ void createDatabase(const QString &path, const QStringList &statements)
     });
 }
 
-static QVariant dateOrNull(const QDate &d) { return d.isValid() ? QVariant(isoDate(d)) : QVariant(QMetaType(QMetaType::QString)); }
+static QVariant dateOrNull(const QDate &d)
+{
+    return d.isValid() ? QVariant(isoDate(d)) : QVariant(QMetaType(QMetaType::QString));
+}
 
 void writeHostDatabase(const QString &path, const QList<HostPerson> &persons)
 {
@@ -139,7 +142,8 @@ static QString regString(const QString &s)
 
 QByteArray machineRegText(const HostSettings &s)
 {
-    QString t = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Kavio_Plus]\r\n");
+    QString t =
+        QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Kavio_Plus]\r\n");
     if (!s.dbPath.isNull())
         t += QStringLiteral("\"dbPath\"=") + regString(s.dbPath) + QStringLiteral("\r\n");
     if (!s.frequenzType.isNull())
@@ -155,7 +159,8 @@ QByteArray userRegText(const HostSettings &s)
     QString t = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n");
     const QString base = QStringLiteral("[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KAVIO_PLUS\\");
     if (!s.currentVersion.isNull())
-        t += base + QStringLiteral("Vers]\r\n\"CurrentVersion\"=") + regString(s.currentVersion) + QStringLiteral("\r\n\r\n");
+        t += base + QStringLiteral("Vers]\r\n\"CurrentVersion\"=") + regString(s.currentVersion) +
+             QStringLiteral("\r\n\r\n");
     if (!s.port.isNull())
         t += base + QStringLiteral("Einstellungen]\r\n\"Port\"=") + regString(s.port) + QStringLiteral("\r\n");
     QByteArray out("\xFF\xFE", 2);

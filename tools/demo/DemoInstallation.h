@@ -28,7 +28,7 @@ void writeFlagsDatabase(const QString &path, const QString &logo);
 
 struct HostSettings {
     QString currentVersion = QStringLiteral("5.4");
-    QString dbPath;                 // "dbPath" under Software\Kavio_Plus
+    QString dbPath; // "dbPath" under Software\Kavio_Plus
     QString frequenzType = QStringLiteral("Multi");
     QString port = QStringLiteral("3");
 };
@@ -44,6 +44,7 @@ void writeRegistryFiles(const QString &machineFolder, const QString &userFolder,
 //   root/host      BIA.mdb
 //   root/etc/xdg/KavioSegment/registry, root/home/.config/KavioSegment/registry   settings
 // Throws KavioError.
-void writeDemoInstallation(const QString &root, const HostSettings &settings = {}, const QDate &today = QDate::currentDate());
+void writeDemoInstallation(const QString &root, const HostSettings &settings = {},
+                           const QDate &today = QDate::currentDate());
 
 } // namespace kavio::demo
