@@ -1,0 +1,59 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <functional>
+#include <memory>
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QSet>
+#include <QVector>
+
+namespace kavio {
+
+// A read-only list bound to one of the main window's grids: the result of one query,
+// read once when the list is filled (a static result set) and kept, together with its
+// connection, until the window fills the list again. Every cell is held as the text the
+// grid shows, so showing and measuring the list never goes back to the database.
+class ListModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Turns a stored value into the text of its cell.
+    using Formatter = std::function<QString(const QVariant &)>;
+
+    // Opens its own connection to the database file, runs the statement with the bound
+    // values and reads every row. formatters[i], when set, formats column i. Throws
+    // KavioError when the file cannot be opened or the statement fails.
+    static std::unique_ptr<ListModel> open(const QString &dbPath, const QString &sql, const QVariantList &values = {},
+                                           QVector<Formatter> formatters = {});
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // The text of a cell; empty outside the list.
+    const QString &text(int row, int column) const;
+    const QStringList &fieldNames() const { return m_fields; }
+
+    // Paints the background of one cell (the grid's cell colour).
+    void setCellBackground(int row, int column, const QColor &colour);
+
+    bool holdsConnection() const { return m_db.isOpen(); }
+
+private:
+    ListModel() = default;
+
+    DbConnection m_db;
+    QStringList m_fields;
+    QVector<QString> m_cells; // row by row
+    int m_columns = 0;
+    int m_rows = 0;
+    QHash<quint64, QColor> m_background; // (row << 32 | column) -> colour
+};
+
+// "2026-12-06" -> "06.12.2026"; any other text stays as it is.
+QString isoToGermanDate(const QVariant &value);
+
+} // namespace kavio

@@ -1,0 +1,177 @@
+#include "workstation/mdlGrid.h"
+
+#include "app/Errors.h"
+#include "platform/Messages.h"
+#include "workstation/ListModel.h"
+
+#include <QFontMetrics>
+#include <QHash>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTableView>
+
+namespace kavio {
+
+namespace {
+
+const char *const kWidthProperty = "kavioColWidthTwips";
+
+// What the grid reports for a cell or column that does not exist.
+KavioError badIndex()
+{
+    return KavioError(381, QStringLiteral("Ungültiger Index für Eigenschaftenfeld"));
+}
+
+} // namespace
+
+double twipsPerPixel(const QWidget &widget)
+{
+    const int dpi = widget.logicalDpiX();
+    return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+int FlexGrid::rows() const
+{
+    const QAbstractItemModel *m = m_view.model();
+    return m ? m->rowCount() + 1 : 0;
+}
+
+int FlexGrid::cols() const
+{
+    const QAbstractItemModel *m = m_view.model();
+    return m ? m->columnCount() + 1 : 0;
+}
+
+void FlexGrid::checkCell(int row, int col) const
+{
+    if (row < 0 || col < 0 || row >= rows() || col >= cols())
+        throw badIndex();
+}
+
+QString FlexGrid::textMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    if (col == 0)
+        return {};
+    const QAbstractItemModel *m = m_view.model();
+    if (row == 0)
+        return m->headerData(col - 1, Qt::Horizontal).toString();
+    if (const auto *list = qobject_cast<const ListModel *>(m))
+        return list->text(row - 1, col - 1);
+    return m->data(m->index(row - 1, col - 1)).toString();
+}
+
+int FlexGrid::colWidth(int col) const
+{
+    if (col < 0 || col >= cols())
+        throw badIndex();
+    const QList<int> stored = m_view.property(kWidthProperty).value<QList<int>>();
+    if (col < stored.size() && stored[col] >= 0)
+        return stored[col];
+    const int px = col == 0 ? (m_view.verticalHeader()->isVisible() ? m_view.verticalHeader()->width() : 0)
+                            : m_view.columnWidth(col - 1);
+    return qRound(px * twipsPerPixel(m_view));
+}
+
+void FlexGrid::setColWidth(int col, int twips)
+{
+    if (col < 0 || col >= cols())
+        throw badIndex();
+    QList<int> stored = m_view.property(kWidthProperty).value<QList<int>>();
+    if (stored.size() < cols())
+        stored.resize(cols(), -1);
+    stored[col] = twips;
+    m_view.setProperty(kWidthProperty, QVariant::fromValue(stored));
+
+    const int px = qRound(twips / twipsPerPixel(m_view));
+    if (col == 0) {
+        // The fixed column carries nothing; narrower than a pixel it is not drawn at all.
+        m_view.verticalHeader()->setVisible(px > 0);
+        if (px > 0)
+            m_view.verticalHeader()->setFixedWidth(px);
+    } else {
+        m_view.setColumnWidth(col - 1, px);
+    }
+}
+
+int FlexGrid::row() const
+{
+    const QItemSelectionModel *s = m_view.selectionModel();
+    return s && s->currentIndex().isValid() ? s->currentIndex().row() + 1 : 0;
+}
+
+void FlexGrid::setCurrentCell(int row, int col)
+{
+    checkCell(row, col);
+    if (row < 1 || col < 1)
+        throw badIndex();
+    m_view.setCurrentIndex(m_view.model()->index(row - 1, col - 1));
+}
+
+void FlexGrid::setCellBackColor(int row, int col, const QColor &colour)
+{
+    checkCell(row, col);
+    auto *list = qobject_cast<ListModel *>(m_view.model());
+    if (row < 1 || col < 1 || !list)
+        throw badIndex();
+    list->setCellBackground(row - 1, col - 1, colour);
+}
+
+void FlexGrid::bind(QAbstractItemModel *model)
+{
+    // The view makes a new selection model for every model; the old one would linger.
+    QItemSelectionModel *old = m_view.selectionModel();
+    m_view.setModel(model);
+    if (old && old != m_view.selectionModel())
+        delete old;
+    m_view.setProperty(kWidthProperty, QVariant());
+}
+
+void Grid_AutoSize(QTableView &grid, QLabel &lblTemp, Messages &messages)
+{
+    try {
+        const QFont gridFont = grid.font();
+        QFont font = lblTemp.font();
+        font.setFamily(gridFont.family());
+        if (gridFont.pointSizeF() > 0)
+            font.setPointSizeF(gridFont.pointSizeF());
+        else
+            font.setPixelSize(gridFont.pixelSize());
+        font.setBold(gridFont.bold());
+        font.setItalic(gridFont.italic());
+        font.setStrikeOut(gridFont.strikeOut());
+        font.setUnderline(gridFont.underline());
+        lblTemp.setFont(font);
+        lblTemp.setWordWrap(false);
+
+        const QFontMetrics metrics(lblTemp.font());
+        const double tpp = twipsPerPixel(lblTemp);
+        // A list repeats many texts (dates, names): each distinct text is measured once.
+        QHash<QString, int> measured;
+        auto widthOf = [&](const QString &text) {
+            auto it = measured.constFind(text);
+            if (it == measured.constEnd())
+                it = measured.insert(text, qRound(metrics.horizontalAdvance(text) * tpp));
+            return *it;
+        };
+
+        FlexGrid g(grid);
+        const QAbstractItemModel *model = grid.model();
+        const auto *list = qobject_cast<const ListModel *>(model);
+        const int rows = g.rows();
+        for (int col = g.fixedCols(); col < g.cols(); ++col) {
+            int max = 0;
+            for (int row = g.fixedRows(); row < rows; ++row) {
+                const int w = widthOf(list ? list->text(row - 1, col - 1) : g.textMatrix(row, col));
+                if (w + 100 > max)
+                    max = w + 250;
+            }
+            g.setColWidth(col, max);
+        }
+    } catch (const KavioError &e) {
+        messages.plain(errorFormModul(e, QStringLiteral("Grid_AutoSize"), QStringLiteral("mdlGrid")));
+    }
+}
+
+} // namespace kavio
