@@ -1,0 +1,168 @@
+#include "persons/PersonAdmin.h"
+
+#include "app/Conversions.h"
+#include "app/Errors.h"
+#include "db/Database.h"
+#include "db/GermanText.h"
+#include "db/Statements.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace kavio {
+
+namespace {
+
+bool isAscii(QChar c)
+{
+    return c.unicode() < 0x80;
+}
+
+// The smallest text above every text that starts with prefix (its last character
+// raised by one). Under NOCASE a raised character may land on an upper-case letter
+// and so compare higher still: the range only grows, and the pattern decides.
+QString above(const QString &prefix)
+{
+    QString s = prefix;
+    s.back() = QChar(static_cast<char16_t>(s.back().unicode() + 1));
+    return s;
+}
+
+// Dates are kept as ISO text; the boxes and the list show day.month.year.
+QString shownDate(const QVariant &v)
+{
+    if (v.isNull())
+        return {};
+    const QString text = v.toString();
+    const QDate d = fromIsoDate(text);
+    return d.isValid() ? germanDate(d) : text;
+}
+
+QString shownText(const QVariant &v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
+
+} // namespace
+
+QList<NameRange> nameRangesForPrefix(const QString &foldedPrefix)
+{
+    QList<NameRange> ranges;
+    if (foldedPrefix.isEmpty())
+        return ranges;
+    // A surname qualifies either with an ASCII head as long as the prefix (the prefix
+    // itself, letter case ignored), or with a shorter ASCII head equal to the start of
+    // the prefix followed by a non-ASCII letter, whose folding decides.
+    ranges.append({QString(QChar(0x80)), QString()});
+    qsizetype asciiHead = 0;
+    while (asciiHead < foldedPrefix.size() && isAscii(foldedPrefix[asciiHead]))
+        ++asciiHead;
+    for (qsizetype i = 1; i <= asciiHead && i < foldedPrefix.size(); ++i) {
+        const QString head = foldedPrefix.left(i);
+        ranges.append({head + QChar(0x80), above(head)});
+    }
+    if (asciiHead == foldedPrefix.size())
+        ranges.append({foldedPrefix, above(foldedPrefix)});
+    return ranges;
+}
+
+QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchText)
+{
+    const QString prefix = searchText.trimmed();
+    const QString folded = foldGerman(prefix);
+    QSqlQuery q;
+    if (prefix.isEmpty()) {
+        q = db.exec(sql::importList());
+    } else if (folded.isEmpty()) {
+        // Only marks that fold away: every name starts with nothing.
+        q = db.exec(sql::importListByPrefix(), {sql::foldedPrefixPattern(prefix)});
+    } else {
+        const QList<NameRange> ranges = nameRangesForPrefix(folded);
+        QVariantList values{ranges.first().from};
+        for (qsizetype i = 1; i < ranges.size(); ++i)
+            values << ranges[i].from << ranges[i].below;
+        values << sql::foldedPrefixPattern(prefix);
+        q = db.exec(sql::importListByNameRanges(static_cast<int>(ranges.size() - 1)), values);
+    }
+    QList<PersonRow> rows;
+    while (q.next()) {
+        PersonRow r;
+        for (int c = 0; c < kPersonColumns; ++c)
+            r[c] = c == 2 ? shownDate(q.value(c)) : shownText(q.value(c));
+        rows.append(std::move(r));
+    }
+    return rows;
+}
+
+std::optional<PersonBoxes> readPersonDetails(const DbConnection &db, qint32 lfdNr)
+{
+    QSqlQuery q = db.exec(sql::personDetails(), {lfdNr});
+    if (!q.next())
+        return std::nullopt;
+    PersonBoxes boxes;
+    for (int i = 0; i < kDetailBoxes; ++i) {
+        const QString text = i == 3 ? shownDate(q.value(i)) : shownText(q.value(i));
+        boxes[i] = text.isEmpty() ? QStringLiteral(" ") : text;
+    }
+    // 0 or nothing is a man; a text that is no number counts as 0.
+    boxes[2] = q.value(2).toInt() != 0 ? QStringLiteral("weiblich") : QStringLiteral("männlich");
+    return boxes;
+}
+
+QDate birthDayOfBox(const QString &box)
+{
+    if (box.trimmed().isEmpty())
+        return standInBirthDay();
+    return toDate(box);
+}
+
+bool personPresent(const DbConnection &segmente, const QString &vorname, const QString &name, const QString &gebDat)
+{
+    if (vorname.isEmpty())
+        return false;
+    QSqlQuery q = segmente.exec(sql::personExists(), {isoDate(birthDayOfBox(gebDat)), name, vorname});
+    return q.next();
+}
+
+qint64 storePerson(const DbConnection &segmente, const PersonBoxes &b)
+{
+    // Converted before anything is written, so a box that does not fit stores nothing.
+    const QString gebDat = isoDate(birthDayOfBox(b[3]));
+    const QVariant anzMes = b[7].trimmed().isEmpty() ? QVariant(QMetaType(QMetaType::Int)) : QVariant(toInt32(b[7]));
+    QSqlQuery q = segmente.exec(sql::insertPerson(), {b[0], b[1], gebDat, b[4], b[5], b[6], anzMes});
+    return q.lastInsertId().toLongLong();
+}
+
+void deletePersonWithMeasurements(const DbConnection &segmente, qint32 lfdNr)
+{
+    segmente.transaction([&] {
+        segmente.exec(sql::deletePerson(), {lfdNr});
+        for (const char *seg : {"ArmRe", "BeinRe", "ArmLi", "BeinLi"})
+            segmente.exec(sql::deletePersonMeasurements(QString::fromLatin1(seg)), {lfdNr});
+    });
+}
+
+QString encodeColumnWidths(const QList<int> &twips)
+{
+    QStringList parts;
+    for (int t : twips)
+        parts << QString::number(t);
+    return parts.join(QLatin1Char(','));
+}
+
+QList<int> decodeColumnWidths(const QString &text)
+{
+    QList<int> out;
+    for (const QString &part : text.split(QRegularExpression(QStringLiteral("[,;]")))) {
+        bool ok = false;
+        const int twips = part.trimmed().toInt(&ok);
+        // Too narrow to see or absurdly wide: a damaged entry must not hide a column.
+        out << (ok && twips >= 100 && twips <= 30000 ? twips : 0);
+    }
+    if (text.trimmed().isEmpty())
+        out.clear();
+    return out;
+}
+
+} // namespace kavio
