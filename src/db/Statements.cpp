@@ -44,7 +44,8 @@ QString measurementList(const QString &seg, const QString &firstAlias)
                "IFNULL(W50, '') || '/' || IFNULL(W50N, '') AS R50, "
                "IFNULL(W100, '') || '/' || IFNULL(W100N, '') AS R100, "
                "Xc5, Xc50, Xc100, MessID FROM %1 WHERE FKTN = ? "
-               "ORDER BY Datum DESC, Uhrzeit DESC, MessID DESC")
+               // Qualified: a bare Datum would sort by the dd.mm.yy text of the alias.
+               "ORDER BY %1.Datum DESC, %1.Uhrzeit DESC, MessID DESC")
         .arg(segmentTable(seg), firstAlias == QLatin1String("Messdatum") ? firstAlias : QStringLiteral("Datum"));
 }
 
