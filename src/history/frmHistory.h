@@ -1,0 +1,67 @@
+#pragma once
+
+#include "history/Export.h"
+#include "history/HistoryTable.h"
+#include "history/HtmlReport.h"
+#include "db/Database.h"
+#include "platform/Platform.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class frmHistory;
+}
+
+namespace kavio {
+
+class frmMain;
+
+// "Historie Erzeugen": the current person's measurements of one segment, newest first,
+// with the Excel and HTML exports. Reads the person and segment from the main window
+// once, when it opens.
+class frmHistory : public QMainWindow {
+    Q_OBJECT
+public:
+    frmHistory(const Platform &platform, frmMain &main, QWidget *parent = nullptr);
+    ~frmHistory() override;
+
+    Ui::frmHistory &form() { return *ui; }
+    HistoryTable &table() { return m_table; }
+
+    bool dbOpen(const QString &sDatabasePath);
+    void Form_Load();
+    void cmdExport_Click();
+    void cmdReport_Click();
+    void cmdClose_Click();
+
+    QString excelPath() const;
+    QString reportPath() const;
+
+    // Widths of columns 1 to 5 in twips.
+    static constexpr int kColumnTwips = 1200;
+    static QString widthsKey() { return QStringLiteral("ColWidths"); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void applyWidths();
+    void keepWidths();
+    void progress(int value, bool repaint);
+    void showExportError(const ExportError &e);
+    bool startExport();
+    void endExport();
+
+    Platform m_platform;
+    frmMain &m_main;
+    std::unique_ptr<Ui::frmHistory> ui;
+    HistoryTable m_table;
+    html::PersonLines m_person;
+    DbConnection m_db;
+    bool m_exporting = false;
+    bool m_applyingWidths = false;
+};
+
+} // namespace kavio
