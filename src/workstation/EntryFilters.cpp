@@ -27,8 +27,9 @@ bool keyPassesFilter(const QKeyEvent &event, bool (*allowed)(QChar))
     // them types an allowed character.
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    // Backspace arrives with or without its control character depending on the platform.
-    if (event.key() == Qt::Key_Backspace)
+    // Backspace arrives with or without its control character depending on the platform;
+    // Tab carries one too, and must still move the focus on.
+    if (event.key() == Qt::Key_Backspace || event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab)
         return true;
     const QString text = event.text();
     // Keys that type nothing move the cursor or the focus (arrows, Tab, Delete, Home).
