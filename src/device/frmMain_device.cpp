@@ -1,16 +1,151 @@
 // Device link on the main window: start-up question, serial port, receive handler.
+#include "app/Errors.h"
+#include "app/RegistryReaders.h"
+#include "device/DeviceLink.h"
+#include "platform/Messages.h"
+#include "platform/SerialLine.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 
+#include <QLineEdit>
+
 namespace kavio {
 
-void frmMain::setupDevice() {}
-void frmMain::Automatische_Messung() {}
-void frmMain::portOpeningSequence() {}
-void frmMain::reopenPortForMeasurement() {}
-void frmMain::MSComm1_OnComm(int) {}
-void frmMain::sSegmentSichtbar() {}
-void frmMain::FelderFuellen(qint16, qint16) {}
-void frmMain::Unischbar1_Click() { Shape[0]->setVisible(true); }
+void frmMain::setupDevice()
+{
+    MSComm1 = new DeviceLink(this);
+    if (SerialLine *serial = m_platform.serial) {
+        connect(serial, &SerialLine::dataReceived, this, [this] { MSComm1_OnComm(comEvReceive); });
+        connect(serial, &SerialLine::overrun, this, [this] { MSComm1_OnComm(comEventOverrun); });
+        connect(serial, &SerialLine::bufferOverflow, this, [this] { MSComm1_OnComm(comEventRxOver); });
+    }
+}
+
+void frmMain::Automatische_Messung()
+{
+    SerialLine *serial = m_platform.serial;
+    // Any failure leaves manual mode, silently: the window goes on loading.
+    try {
+        if (!m_platform.messages->ask(QStringLiteral("Automatische Messung?")))
+            return;
+        if (!serial || serial->isOpen())
+            return;
+        portOpeningSequence();
+        if (!serial->isOpen())
+            return; // the sequence stopped at a failing step
+        m_platform.messages->info(QStringLiteral("Eingestellter Com-Port ") +
+                                  QString::number(fGetPort(*m_platform.settings)) + QStringLiteral(" gefunden"));
+        bAutoMessung = true;
+        Sperren_Messfelder();
+    } catch (const std::exception &) {
+    }
+}
+
+void frmMain::portOpeningSequence()
+{
+    SerialLine &serial = *m_platform.serial;
+    serial.setRtsEnable(true);
+    serial.setDtrEnable(true);
+    if (!serial.setSettings(QStringLiteral("9600,n,8,1")))
+        return;
+    const qint32 port = fGetPort(*m_platform.settings);
+    if (port < -32768 || port > 32767)
+        throw KavioError(RunError::Overflow);
+    if (!serial.setPortNumber(port))
+        return;
+    // The line reads everything waiting and reports the first character; nothing is sent.
+    serial.open();
+}
+
+void frmMain::reopenPortForMeasurement()
+{
+    SerialLine *serial = m_platform.serial;
+    if (!bAutoMessung || !serial || serial->isOpen())
+        return;
+    if (!serial->open())
+        m_platform.messages->stop(QStringLiteral("Der eingestellte Com-Port ") + QString::number(serial->portNumber()) +
+                                  QStringLiteral(" lässt sich nicht öffnen. Die Werte des Messgeräts können "
+                                                 "nicht empfangen werden."));
+}
+
+void frmMain::MSComm1_OnComm(int event)
+{
+    DeviceLink &link = *MSComm1;
+    // Another receive event adds nothing to one still waiting: the read takes everything.
+    if (!link.waiting.contains(event))
+        link.waiting.append(event);
+    if (link.busy)
+        return;
+    link.busy = true;
+    Messages &messages = *m_platform.messages;
+
+    auto takeRecord = [&](const DeviceRecord &record) {
+        link.strMessSegment = record.code;
+        link.iMessFrequenz = record.frequency;
+        if (!SegmentPasst(strSegment, link.strMessSegment)) {
+            messages.stop(QStringLiteral("Sie haben das falsche Segment gemessen!"));
+            return;
+        }
+        sSegmentSichtbar();
+        if (record.r)
+            link.iMessR = *record.r;
+        if (record.xc)
+            link.iMessXc = *record.xc;
+        if (!fieldsFor(link.strMessSegment, link.iMessFrequenz))
+            return; // no frequency tag yet: nothing to fill, nothing pending
+        FelderFuellen(link.iMessR, link.iMessXc);
+        bMessungUngespeichert = true;
+        ui->cmdPatientAuswahl->setEnabled(false); // no other person while values are pending
+    };
+
+    while (!link.waiting.isEmpty()) {
+        const int ev = link.waiting.takeFirst();
+        try {
+            QByteArray data = m_platform.serial ? m_platform.serial->readAll() : QByteArray();
+            if (strSegment.isEmpty()) {
+                // Read and dropped, so that nothing of it can fill the fields later.
+                link.parser.feed(data, RecordParser::Mode::Discard, [&](const DeviceRecord &) {
+                    messages.stop(QStringLiteral("Bitte wählen Sie einen Patienten und ein Segment aus!"));
+                });
+                continue;
+            }
+            if (ev == comEventOverrun || ev == comEventRxOver)
+                messages.plain(QStringLiteral("Datenverlust!"));
+            else if (ev == comEvReceive && m_platform.serial)
+                data += m_platform.serial->readAll();
+            link.parser.feed(data, RecordParser::Mode::Accept, takeRecord);
+        } catch (const std::exception &) {
+            // A step that fails is passed over; the next event is handled as usual.
+        }
+    }
+    link.busy = false;
+}
+
+void frmMain::sSegmentSichtbar()
+{
+    const SegmentInfo *s = segmentByCode(MSComm1->strMessSegment);
+    if (!s)
+        return;
+    for (int i = 0; i < 4; ++i)
+        Shape[i]->setVisible(i == s->marker - 1);
+}
+
+void frmMain::FelderFuellen(qint16 R, qint16 Xc)
+{
+    const auto pair = fieldsFor(MSComm1->strMessSegment, MSComm1->iMessFrequenz);
+    if (!pair)
+        return;
+    for (QLineEdit *field : valueFields) {
+        if (field->objectName() == pair->resistance)
+            field->setText(QString::number(R));
+        else if (field->objectName() == pair->reactance)
+            field->setText(QString::number(Xc));
+    }
+}
+
+void frmMain::Unischbar1_Click()
+{
+    Shape[0]->setVisible(true);
+}
 
 } // namespace kavio

@@ -1,0 +1,1 @@
+kavio_add_bench(bench_device SOURCES bench_device.cpp LIBS kavio_device_records)
