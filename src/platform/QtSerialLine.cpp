@@ -2,6 +2,11 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace kavio {
 
 QString serialDevicePath(int portNumber, const QString &deviceFolder)
@@ -18,7 +23,7 @@ QString serialDevicePath(int portNumber, const QString &deviceFolder)
 QtSerialLine::QtSerialLine(QString deviceFolder, QObject *parent)
     : SerialLine(parent), m_deviceFolder(std::move(deviceFolder))
 {
-    connect(&m_port, &QSerialPort::readyRead, this, &SerialLine::dataReceived);
+    connect(&m_port, &QSerialPort::readyRead, this, &QtSerialLine::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLine::onError);
 }
 
@@ -101,6 +106,8 @@ bool QtSerialLine::open()
     m_port.setDataTerminalReady(m_dtr);
     m_port.clearError();
     m_error.clear();
+    m_overruns = m_bufferOverruns = -1;
+    checkLossCounters(); // losses from before this program opened the port do not count
     return true;
 }
 
@@ -113,6 +120,31 @@ void QtSerialLine::close()
 QByteArray QtSerialLine::readAll()
 {
     return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void QtSerialLine::onReadyRead()
+{
+    checkLossCounters();
+    emit dataReceived();
+}
+
+void QtSerialLine::checkLossCounters()
+{
+#ifdef Q_OS_LINUX
+    // QSerialPort has no notification for lost characters; the driver counts them.
+    // A pseudo-terminal has no counters and never loses anything.
+    serial_icounter_struct counters{};
+    if (!m_port.isOpen() || ::ioctl(static_cast<int>(m_port.handle()), TIOCGICOUNT, &counters) != 0)
+        return;
+    const bool overrun = m_overruns >= 0 && counters.overrun > m_overruns;
+    const bool overflow = m_bufferOverruns >= 0 && counters.buf_overrun > m_bufferOverruns;
+    m_overruns = counters.overrun;
+    m_bufferOverruns = counters.buf_overrun;
+    if (overrun)
+        emit this->overrun();
+    if (overflow)
+        emit bufferOverflow();
+#endif
 }
 
 void QtSerialLine::onError(QSerialPort::SerialPortError error)

@@ -25,6 +25,9 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void onReadyRead();
+    // Reports characters the driver lost since the last look (overrun, buffer overflow).
+    void checkLossCounters();
 
     QSerialPort m_port;
     QString m_deviceFolder;
@@ -32,6 +35,8 @@ private:
     int m_portNumber = 0;
     bool m_rts = false;
     bool m_dtr = false;
+    qint64 m_overruns = -1; // driver's loss counters at the last look; -1 where unsupported
+    qint64 m_bufferOverruns = -1;
     qint32 m_baud = 9600;
     QSerialPort::Parity m_parity = QSerialPort::NoParity;
     QSerialPort::DataBits m_dataBits = QSerialPort::Data8;
