@@ -25,7 +25,10 @@ if [[ -x build/tools/device/kavio-device-sim ]]; then
   socat_pid=$!
   trap 'kill $socat_pid 2>/dev/null || true' EXIT
   sleep 0.5
-  echo "Messgerät-Simulator: build/tools/device/kavio-device-sim $KAVIO_DEVICE_DIR/device --segment AR"
+  # The demo host is a multi-frequency installation: the simulator sends 5, 50 and 100 kHz.
+  echo "Messgerät-Simulator (in einem zweiten Terminal; Segment an der Eingabeaufforderung eingeben):"
+  echo "  $root/build/tools/device/kavio-device-sim $KAVIO_DEVICE_DIR/device --multi"
+  echo "Im Programm \"Automatische Messung?\" mit Ja beantworten, Patient und Segment wählen."
 fi
 
 cd "$demo/program"
