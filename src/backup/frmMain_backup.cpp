@@ -1,9 +1,81 @@
 // Menu "Sicherung" of the main window.
+#include "backup/BackupFiles.h"
+#include "db/Database.h"
+#include "platform/Clock.h"
+#include "platform/FileDialogs.h"
+#include "platform/Messages.h"
+#include "platform/ProgramFolder.h"
 #include "workstation/frmMain.h"
+
+#include <QApplication>
 
 namespace kavio {
 
-void frmMain::mnuDatenSichern_Click() {}
-void frmMain::mnuDatenWiederherstellen_Click() {}
+namespace {
+
+const QString kAbgebrochen = QStringLiteral("Vorgang abgebrochen");
+const QString kKeineSicherung = QStringLiteral("Diese Datei ist keine Sicherungdatei!");
+
+} // namespace
+
+void frmMain::mnuDatenSichern_Click()
+{
+    Messages &messages = *m_platform.messages;
+    const QString stamp = backupStamp(m_platform.clock->today());
+    QString prompt = QStringLiteral("Ordner für die Sicherung auswählen");
+    const QString folder = OrdnerAuswaehlen(*m_platform.dialogs, prompt);
+    // Without a folder there is nowhere sensible to write.
+    if (folder.isEmpty()) {
+        messages.info(kAbgebrochen);
+        return;
+    }
+    const QString target = folder + QLatin1Char('/') + stamp + kBackupNameText;
+    if (DateiVorhanden(target) &&
+        !messages.ask(QStringLiteral("Es existiert am angegebenen Ort bereits eine aktuelle Sicherung\n"
+                                     "Möchten Sie diese überschreiben?"))) {
+        messages.info(kAbgebrochen);
+        return;
+    }
+    QString why;
+    if (!DatenbankSichern(segmentePath(m_platform), target, true, &why)) {
+        messages.stop(QStringLiteral("Die Sicherung konnte nicht angelegt werden.\n") + why);
+        return;
+    }
+    messages.info(QStringLiteral("Die Sicherung wurde unter \n") + folder + QLatin1Char('/') + stamp +
+                  QStringLiteral("Segmente.mdb abgelegt"));
+}
+
+void frmMain::mnuDatenWiederherstellen_Click()
+{
+    Messages &messages = *m_platform.messages;
+    QString startFolder;
+    QString title = QStringLiteral("Sicherungsdatei auswählen");
+    const QString chosen = DateiOeffnenDialog(*m_platform.dialogs, startFolder, title);
+    // Only an intact segment database may replace the data; a matching name is not enough.
+    if (!isBackupName(chosen) || !isSegmentDatabase(chosen)) {
+        messages.stop(kKeineSicherung);
+        return;
+    }
+    if (!messages.ask(QStringLiteral("Möchten Sie diese Datei wiederherstellen?"))) {
+        messages.info(kAbgebrochen);
+        return;
+    }
+    const RestoreResult result = restoreSegmentDatabase(
+        chosen, segmentePath(m_platform), m_platform.folder->file(safetyCopyName(m_platform.clock->now())),
+        [this] { releaseDatabase(); });
+    if (!result.ok) {
+        messages.stop(QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\n") + result.error +
+                      (result.liveChanged ? QString() : QStringLiteral("\nDie bisherigen Daten sind unverändert.")));
+        return;
+    }
+    messages.info(QStringLiteral("Datei wiederhergestellt, das Programm wird beendet."));
+
+    // The next start works on the restored file; nothing of this run may touch it again.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w != this)
+            w->close();
+    close();
+}
 
 } // namespace kavio

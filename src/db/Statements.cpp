@@ -153,6 +153,8 @@ QString integrityCheck()
 {
     return QStringLiteral("PRAGMA integrity_check");
 }
+QString readLockProbe() { return QStringLiteral("SELECT count(*) FROM sqlite_master"); }
+QString journalMode() { return QStringLiteral("PRAGMA journal_mode"); }
 QString backupTargetSettings()
 {
     return QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");

@@ -67,6 +67,10 @@ QString companyLogo();
 // -- Backup and restore ----------------------------------------------------------------
 // The engine's full check of a database file: one row "ok" when it is intact.
 QString integrityCheck();
+// A cheap read that makes a connection take the database's read lock.
+QString readLockProbe();
+// The database's journal mode, one row ("delete", "wal", ...).
+QString journalMode();
 // Settings of a backup being written: no journal and no syncs, the finished file is
 // flushed once as a whole before it is renamed into place.
 QString backupTargetSettings();
