@@ -1,17 +1,161 @@
-// Trend charts and their print-out on the main window.
+// Trend charts of the main window, their print-out, and the way into the comparison window.
+#include "app/Conversions.h"
+#include "app/Errors.h"
+#include "charts/ChartModel.h"
+#include "charts/ChartView.h"
+#include "charts/PagePrinter.h"
+#include "db/Database.h"
+#include "db/Statements.h"
+#include "platform/Messages.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 
+#include <QApplication>
+#include <QChartView>
+
 namespace kavio {
 
-void frmMain::setupCharts() {}
-void frmMain::ChartDatenLeeren() {}
-void frmMain::cmdGraph_Click() {}
-void frmMain::cmd_Xc_Graph_Click() {}
-void frmMain::Draw_1durchR_Graph(const QString &, qint32, int) {}
-void frmMain::Draw_Xc_Graph(qint32, const QString &) {}
-bool frmMain::fDruckbereit(const QString &) { return false; }
-void frmMain::cmdPrintOut_Click() {}
+using namespace charts;
+
+static const QString kForm = QStringLiteral("frmMain");
+
+static QList<ChartRecord> readTrendRecords(const Platform &platform, const QString &segment, qint32 fktn,
+                                           const QString &field)
+{
+    DbConnection db = openSegmenteOnce(platform);
+    QSqlQuery q = db.exec(sql::trendRows(segment), {fktn});
+    return readChartRecords(q, field);
+}
+
+void frmMain::setupCharts()
+{
+    setupChartView(ui->MSChart);
+}
+
+void frmMain::ChartDatenLeeren()
+{
+    showChart(ui->MSChart, clearedChart());
+}
+
+void frmMain::cmdGraph_Click()
+{
+    if (strSegment.isEmpty()) {
+        m_platform.messages->info(QStringLiteral("Sie haben kein Segment ausgewählt!"));
+        return;
+    }
+    ui->FraMesswerte->setVisible(false);
+    ui->MSChart->setVisible(true);
+    ui->fraEinoderZwei->setVisible(false);
+    ChartDatenLeeren();
+    ui->fraLegende_Widerstand->setVisible(true);
+    ui->lbl1durchR->setText(QStringLiteral("1/R"));
+    try {
+        const qint32 fktn = toInt32(ui->txtFKTN->text());
+        Draw_1durchR_Graph(strWFeld, fktn, 2);
+    } catch (const KavioError &e) {
+        m_platform.messages->plain(errorForm(e, QStringLiteral("cmdGraph_Click"), kForm));
+    }
+    ui->txtTestDatum->setVisible(false);
+}
+
+void frmMain::cmd_Xc_Graph_Click()
+{
+    if (strSegment.isEmpty()) {
+        m_platform.messages->info(QStringLiteral("Sie haben kein Segment ausgewählt!"));
+        return;
+    }
+    ui->FraMesswerte->setVisible(false);
+    ui->fraEinoderZwei->setVisible(false);
+    ui->txtTestDatum->setVisible(false);
+    ui->MSChart->setVisible(true);
+    ui->fraLegende_Widerstand->setVisible(true);
+    ui->lbl1durchR->setText(QStringLiteral("Xc/R"));
+    try {
+        const qint32 fktn = toInt32(ui->txtFKTN->text());
+        Draw_Xc_Graph(fktn, strSegment);
+    } catch (const KavioError &e) {
+        m_platform.messages->plain(errorForm(e, QStringLiteral("cmd_Xc_Graph_Click"), kForm));
+    }
+}
+
+void frmMain::Draw_1durchR_Graph(const QString &field, qint32 fktn, int seriesCount)
+{
+    if (strSegment.isEmpty()) {
+        m_platform.messages->info(QStringLiteral("Sie haben kein Segment ausgewählt!"));
+        return;
+    }
+    QList<ChartRecord> records;
+    try {
+        records = readTrendRecords(m_platform, strSegment, fktn, field);
+    } catch (const KavioError &e) {
+        m_platform.messages->plain(errorForm(e, QStringLiteral("Draw_1durchR_Graph"), kForm));
+        return;
+    }
+    showChart(ui->MSChart, preparedChart(seriesCount));
+    if (records.isEmpty()) {
+        m_platform.messages->plain(QStringLiteral("Keine Daten"));
+        return;
+    }
+    showChart(ui->MSChart, inverseRChart(records));
+    bGraphGezeichnet = true;
+}
+
+void frmMain::Draw_Xc_Graph(qint32 fktn, const QString &segment)
+{
+    ChartDatenLeeren();
+    ChartData chart = preparedChart(1);
+    try {
+        const QList<ChartRecord> records = readTrendRecords(m_platform, segment, fktn, QStringLiteral("W50"));
+        showChart(ui->MSChart, chart);
+        if (records.isEmpty()) {
+            m_platform.messages->plain(QStringLiteral("Keine Daten"));
+            return;
+        }
+        fillXcRChart(records, chart);
+    } catch (const KavioError &e) {
+        // The rows filled before the failure stay on the chart.
+        showChart(ui->MSChart, chart);
+        m_platform.messages->plain(fehlerForm(e, QStringLiteral("Draw_Xc_Graph")));
+        return;
+    }
+    showChart(ui->MSChart, chart);
+    bGraphGezeichnet = true;
+}
+
+bool frmMain::fDruckbereit(const QString &segment)
+{
+    return !segment.isEmpty() && !ui->LBL_Top_Name->text().isEmpty() && bGraphGezeichnet;
+}
+
+static PagePicture pictureOf(const QLabel *label)
+{
+    return {label->pixmap(), QSizeF(label->size()) * kTwipsPerPixel};
+}
+
+void frmMain::cmdPrintOut_Click()
+{
+    if (!fDruckbereit(strSegment)) {
+        m_platform.messages->plain(QStringLiteral("Keine Daten zum Druck vorhanden"));
+        return;
+    }
+    ChartPage page;
+    page.chart = ui->MSChart;
+    page.companyLogo = pictureOf(ui->imgCompLogo);
+    page.programLogo = pictureOf(ui->imgProgLogo);
+    page.header = {QStringLiteral("Name: ") + ui->LBL_Top_Name->text(),
+                   QStringLiteral("Vorname: ") + ui->LBL_Top_Vorname->text(),
+                   QStringLiteral("Geburtsdatum: ") + ui->LBL_Top_GebDat->text(),
+                   QStringLiteral("Segment: ") + ui->lblSegmentAktuell->text()};
+    page.legend = chartPageLegend(ui->lbl1durchR->text());
+    try {
+        if (!m_platform.printers)
+            throw KavioError(RunError::PrinterError);
+        printChartPage(*m_platform.printers, page);
+    } catch (const KavioError &e) {
+        m_platform.messages->plain(errorForm(e, QStringLiteral("PrintPictureToFitPage"), kForm));
+    }
+}
+
 void frmMain::cmdOpenVergleichsFormular_Click() {}
 
 } // namespace kavio

@@ -1,0 +1,174 @@
+#include "charts/ChartModel.h"
+
+#include "app/Conversions.h"
+#include "app/Errors.h"
+
+#include <algorithm>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace kavio::charts {
+
+ChartData clearedChart()
+{
+    ChartData c;
+    c.rows = 1;
+    c.labels = QStringList{QString()};
+    c.cells = {{0.0}};
+    c.colours = {kFirstSeriesColour};
+    return c;
+}
+
+ChartData preparedChart(int columns)
+{
+    ChartData c;
+    c.rows = kChartRows;
+    for (int i = 0; i < kChartRows; ++i)
+        c.labels << QString();
+    const QList<QColor> colours{kFirstSeriesColour, kSecondSeriesColour};
+    for (int col = 0; col < columns; ++col) {
+        c.cells << QList<std::optional<double>>(kChartRows);
+        c.colours << colours.value(col, kFirstSeriesColour);
+    }
+    return c;
+}
+
+QList<ChartRecord> readChartRecords(QSqlQuery &query, const QString &field)
+{
+    const QSqlRecord rec = query.record();
+    const int iDatum = rec.indexOf(QStringLiteral("Datum"));
+    const int iR = rec.indexOf(field);
+    const int iRN = rec.indexOf(field + QLatin1Char('N'));
+    const int iW50 = rec.indexOf(QStringLiteral("W50"));
+    const int iXc50 = rec.indexOf(QStringLiteral("Xc50"));
+    auto at = [&](int i) { return i < 0 ? QVariant() : query.value(i); };
+    QList<ChartRecord> out;
+    while (query.next())
+        out.append({fromIsoDate(query.value(iDatum).toString()), at(iR), at(iRN), at(iW50), at(iXc50)});
+    return out;
+}
+
+QList<int> trendRowIndices(int recordCount)
+{
+    QList<int> rows;
+    if (recordCount <= 0)
+        return rows;
+    rows << 0;
+    const int from = recordCount > kChartRows ? recordCount - (kChartRows - 1) : 1;
+    for (int i = from; i < recordCount; ++i)
+        rows << i;
+    return rows;
+}
+
+QList<int> comparisonRowIndices(int recordCount)
+{
+    QList<int> rows;
+    for (int i = std::max(0, recordCount - kChartRows); i < recordCount; ++i)
+        rows << i;
+    return rows;
+}
+
+static bool missingOrZero(const QVariant &v)
+{
+    return v.isNull() || v.toDouble() == 0.0;
+}
+
+double inverseResistance(const QVariant &r)
+{
+    // A missing or zero resistance would give 1 / 0.000001 = 1,000,000 and flatten every
+    // other bar; such a day shows a bar of height 0 instead.
+    if (missingOrZero(r))
+        return 0.0;
+    return 1.0 / (r.toDouble() + 0.000001);
+}
+
+std::optional<TrendLine> leastSquares(const QList<std::optional<double>> &column)
+{
+    double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    int first = -1, last = -1;
+    for (int i = 0; i < column.size(); ++i) {
+        if (!column[i])
+            continue;
+        const double x = i, y = *column[i];
+        n += 1;
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+        if (first < 0)
+            first = i;
+        last = i;
+    }
+    const double denom = n * sxx - sx * sx;
+    if (n < 2 || denom == 0.0)
+        return std::nullopt;
+    TrendLine t;
+    t.slope = (n * sxy - sx * sy) / denom;
+    t.intercept = (sy - t.slope * sx) / n;
+    t.firstRow = first;
+    t.lastRow = last;
+    return t;
+}
+
+ChartData inverseRChart(const QList<ChartRecord> &records)
+{
+    ChartData c = preparedChart(2);
+    const QList<int> picked = trendRowIndices(static_cast<int>(records.size()));
+    for (int row = 0; row < picked.size(); ++row) {
+        const ChartRecord &r = records[picked[row]];
+        c.labels[row] = germanDate(r.datum);
+        c.cells[0][row] = inverseResistance(r.r);
+        c.cells[1][row] = inverseResistance(r.rN);
+    }
+    // Rows without a record take no part in the regression; a second value of 0 does.
+    for (const auto &column : c.cells)
+        c.trends << leastSquares(column);
+    return c;
+}
+
+void fillXcRChart(const QList<ChartRecord> &records, ChartData &chart)
+{
+    const QList<int> picked = trendRowIndices(static_cast<int>(records.size()));
+    for (int row = 0; row < picked.size(); ++row) {
+        const ChartRecord &r = records[picked[row]];
+        chart.labels[row] = germanDate(r.datum);
+        if (r.w50.isNull() || r.xc50.isNull())
+            throw KavioError(RunError::InvalidNull);
+        const double w50 = r.w50.toDouble(), xc50 = r.xc50.toDouble();
+        if (w50 == 0.0)
+            throw KavioError(xc50 == 0.0 ? RunError::Overflow : RunError::DivisionByZero);
+        chart.cells[0][row] = xc50 / w50;
+    }
+}
+
+ChartData comparisonChart(const QList<ChartRecord> &records, ComparisonQuantity quantity)
+{
+    ChartData c = preparedChart(1);
+    const QList<int> picked = comparisonRowIndices(static_cast<int>(records.size()));
+    for (int row = 0; row < kChartRows; ++row) {
+        if (row >= picked.size()) {
+            c.cells[0][row] = 0.0;
+            continue;
+        }
+        const ChartRecord &r = records[picked[row]];
+        c.labels[row] = germanDate(r.datum);
+        // A day without a usable W50 has no 1/R or Xc/R value: its bar stays at 0.
+        double v = 0.0;
+        if (!missingOrZero(r.w50))
+            v = quantity == ComparisonQuantity::InverseR ? 1.0 / r.w50.toDouble()
+                                                         : r.xc50.toDouble() / r.w50.toDouble();
+        c.cells[0][row] = v;
+    }
+    return c;
+}
+
+std::optional<double> comparisonAxisMaximum(ComparisonQuantity quantity, qint32 minW50)
+{
+    if (quantity == ComparisonQuantity::XcR)
+        return 0.16;
+    if (minW50 <= 0)
+        return std::nullopt;
+    return 1.0 / minW50;
+}
+
+} // namespace kavio::charts

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QPixmap>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+class QChartView;
+
+namespace kavio {
+class PrinterFactory;
+}
+
+namespace kavio::charts {
+
+// A picture as the window shows it: the pixmap and the control's size in twips.
+struct PagePicture {
+    QPixmap pixmap;
+    QSizeF size;
+};
+
+// The chart page of the main window (portrait).
+struct ChartPage {
+    QChartView *chart = nullptr;
+    PagePicture companyLogo, programLogo;
+    QStringList header; // Name, Vorname, Geburtsdatum, Segment lines
+    QStringList legend;
+};
+
+// The left/right comparison page (landscape).
+struct ComparisonPage {
+    QChartView *rightChart = nullptr; // printed on the left half
+    QChartView *leftChart = nullptr;
+    QString rightCaption, leftCaption;
+    PagePicture companyLogo, programLogo;
+    QStringList person;     // Name, Vorname, Geburtsdatum lines
+    double windowWidth = 0; // the comparison window's width in twips
+};
+
+// Both print one page through a fresh print job and end it. A printer that is missing or
+// fails throws KavioError (RunError::PrinterError with the printer's own reason); so does
+// a chart picture without height, before anything reaches the printer.
+void printChartPage(PrinterFactory &printers, const ChartPage &page);
+void printComparisonPage(PrinterFactory &printers, const ComparisonPage &page);
+
+// The legend lines of the chart page for the quantity named by the chart's legend label.
+QStringList chartPageLegend(const QString &quantityCaption);
+
+} // namespace kavio::charts

@@ -1,0 +1,77 @@
+#include "charts/PageWriter.h"
+
+#include "app/Errors.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace kavio::charts {
+
+PageWriter::PageWriter(QPainter &painter, QSizeF printable) : m_painter(painter), m_printable(printable)
+{
+    setFont(10);
+}
+
+void PageWriter::setFont(int pointSize, bool bold)
+{
+    m_font = QFont(QStringLiteral("Arial"));
+    m_font.setStyleHint(QFont::SansSerif);
+    // Pixel size, not point size: the painter's units are twips, 20 to the point.
+    m_font.setPixelSize(pointSize * 20);
+    m_font.setBold(bold);
+    m_painter.setFont(m_font);
+}
+
+double PageWriter::lineHeight() const
+{
+    return QFontMetricsF(m_font).height();
+}
+
+double PageWriter::textWidth(const QString &text) const
+{
+    return QFontMetricsF(m_font).horizontalAdvance(text);
+}
+
+void PageWriter::print(const QString &text)
+{
+    m_painter.setPen(Qt::black);
+    m_painter.drawText(QPointF(x, y + QFontMetricsF(m_font).ascent()), text);
+    x = 0;
+    y += lineHeight();
+}
+
+void PageWriter::printCentred(const QString &text)
+{
+    x = m_printable.width() / 2 - textWidth(text) / 2;
+    print(text);
+}
+
+void PageWriter::blankLines(int count)
+{
+    for (int i = 0; i < count; ++i)
+        print(QStringLiteral(" "));
+}
+
+QRectF fittedChartRect(QSizeF picture, QSizeF printable)
+{
+    if (picture.height() <= 0 || picture.width() <= 0 || printable.height() <= 0)
+        throw KavioError(RunError::DivisionByZero);
+    const double pr = picture.width() / picture.height();
+    const double qr = printable.width() / printable.height();
+    double fw = 0, fh = 0;
+    if (pr >= qr) {
+        fw = printable.width();
+        fh = printable.width() / pr;
+    } else {
+        fh = printable.height();
+        fw = printable.height() * pr;
+    }
+    return {3000.0, 2000.0, 1.5 * (fw / 2), 1.5 * (fh / 2)};
+}
+
+QString creditLine()
+{
+    return QStringLiteral("Erstellt mit KavioSegment · © 2026 Kavio Medizintechnik");
+}
+
+} // namespace kavio::charts
