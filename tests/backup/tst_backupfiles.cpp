@@ -6,6 +6,7 @@
 #include "TestBed.h"
 
 #include <atomic>
+#include <chrono>
 #include <QDir>
 #include <QSqlQuery>
 #include <sqlite3.h>
@@ -161,13 +162,15 @@ private slots:
         }
     }
 
-    // A backup taken while another connection keeps committing rows is one committed
-    // state: intact, and holding every row committed before it began, without gaps.
+    // A backup taken while another connection keeps committing is one committed state:
+    // intact, every row committed before it began, no half transaction. Each transaction
+    // rewrites W50 of every row (pages all over the file) and adds two rows, so a copy
+    // torn by a commit shows two W50 values or an odd count.
     void backupWhileAnotherConnectionWrites()
     {
         TestBed bed;
-        addRows(bed.segmentePath(), 2000);
-        std::atomic<int> committed{2000};
+        addRows(bed.segmentePath(), 20000);
+        std::atomic<int> committed{20000};
         std::atomic<bool> stop{false};
         std::atomic<int> writerErrors{0};
         const QByteArray livePath = QFile::encodeName(bed.segmentePath());
@@ -179,16 +182,13 @@ private slots:
                 return;
             }
             sqlite3_busy_timeout(db, 10000);
-            while (!stop) {
-                const int rc = sqlite3_exec(db,
-                                            "BEGIN IMMEDIATE;"
-                                            "INSERT INTO ArmLi (FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100)"
-                                            " VALUES (2, '2026-12-06', '10:30:00', 1, 2, 3, 4, 5, 6);"
-                                            "INSERT INTO ArmLi (FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100)"
-                                            " VALUES (2, '2026-12-06', '10:30:01', 1, 2, 3, 4, 5, 6);"
-                                            "COMMIT;",
-                                            nullptr, nullptr, nullptr);
-                if (rc == SQLITE_OK)
+            for (int k = 1; !stop; ++k) {
+                const QByteArray insert = "INSERT INTO ArmLi (FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100)"
+                                          " VALUES (2, '2026-12-06', '10:30:00', 1, " +
+                                          QByteArray::number(k) + ", 3, 4, 5, 6);";
+                const QByteArray tx = "BEGIN IMMEDIATE; UPDATE ArmLi SET W50 = " + QByteArray::number(k) + ";" +
+                                      insert + insert + "COMMIT;";
+                if (sqlite3_exec(db, tx.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
                     committed += 2;
                 else {
                     ++writerErrors;
@@ -197,23 +197,57 @@ private slots:
             }
             sqlite3_close(db);
         });
-        QTRY_VERIFY(committed >= 2200);
-        const int before = committed;
-        const QString target = bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
-        QString error;
-        const bool ok = DatenbankSichern(bed.segmentePath(), target, false, &error);
-        const int after = committed;
+        QList<QPair<int, int>> windows;
+        for (int i = 0; i < 4; ++i) {
+            QTRY_VERIFY(committed >= 20000 + 20 * (i + 1));
+            const int before = committed;
+            QString error;
+            const bool ok =
+                DatenbankSichern(bed.segmentePath(), bed.path(QStringLiteral("%1_Segmente.mdb").arg(i)), false, &error);
+            windows.append({before, committed});
+            QVERIFY2(ok, qPrintable(error));
+        }
         stop = true;
         writer.join();
-        QVERIFY2(ok, qPrintable(error));
         QCOMPARE(writerErrors.load(), 0);
-        QString reason;
-        QVERIFY2(isSegmentDatabase(target, &reason), qPrintable(reason));
-        const qint64 rows = rowCount(target);
-        QVERIFY2(rows >= before && rows <= after,
-                 qPrintable(QStringLiteral("%1 <= %2 <= %3").arg(before).arg(rows).arg(after)));
-        QCOMPARE(rows % 2, 0); // both rows of a transaction, or neither
-        QCOMPARE(scalar(target, QStringLiteral("SELECT max(MessID) FROM ArmLi")).toLongLong(), rows);
+        for (int i = 0; i < windows.size(); ++i) {
+            const QString target = bed.path(QStringLiteral("%1_Segmente.mdb").arg(i));
+            QString reason;
+            QVERIFY2(isSegmentDatabase(target, &reason), qPrintable(reason));
+            const qint64 rows = rowCount(target);
+            QVERIFY2(
+                rows >= windows[i].first && rows <= windows[i].second,
+                qPrintable(QStringLiteral("%1 <= %2 <= %3").arg(windows[i].first).arg(rows).arg(windows[i].second)));
+            QCOMPARE(rows % 2, 0);
+            QCOMPARE(scalar(target, QStringLiteral("SELECT count(DISTINCT W50) FROM ArmLi")).toInt(), 1);
+            QCOMPARE(scalar(target, QStringLiteral("SELECT max(MessID) FROM ArmLi")).toLongLong(), rows);
+        }
+    }
+
+    // A writer whose transaction outgrew its cache has already put uncommitted pages into
+    // the file; the backup must wait for the commit instead of copying that mixture.
+    void backupWaitsForSpilledTransaction()
+    {
+        TestBed bed;
+        addRows(bed.segmentePath(), 20000);
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(bed.segmentePath()).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "PRAGMA cache_size = 10; BEGIN IMMEDIATE; UPDATE ArmLi SET W50 = 999;", nullptr,
+                              nullptr, nullptr),
+                 SQLITE_OK);
+        std::thread committer([db] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        const QString target = bed.path(QStringLiteral("s_Segmente.mdb"));
+        QString error;
+        const bool ok = DatenbankSichern(bed.segmentePath(), target, false, &error);
+        committer.join();
+        sqlite3_close(db);
+        QVERIFY2(ok, qPrintable(error));
+        QVERIFY(isSegmentDatabase(target));
+        QCOMPARE(scalar(target, QStringLiteral("SELECT count(DISTINCT W50) FROM ArmLi")).toInt(), 1);
+        QCOMPARE(scalar(target, QStringLiteral("SELECT min(W50) FROM ArmLi")).toInt(), 999);
     }
 
     void backupLeavesOpenTransactionOut()
