@@ -5,9 +5,9 @@
 #include "history/HtmlReport.h"
 #include "history/XlsWriter.h"
 
+#include <benchmark/benchmark.h>
 #include <QDate>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <xlsxwriter.h>
 
 using namespace kavio;
@@ -24,10 +24,12 @@ const HistoryTable &table()
         rows.reserve(kRows);
         for (int i = 0; i < kRows; ++i) {
             const QDate day = QDate(2026, 12, 6).addDays(-i / 2);
-            rows.push_back({day.toString(u"dd.MM.yy"), QStringLiteral("%1:%2").arg(8 + i % 10).arg(i % 60, 2, 10, QLatin1Char('0')),
+            rows.push_back({day.toString(u"dd.MM.yy"),
+                            QStringLiteral("%1:%2").arg(8 + i % 10).arg(i % 60, 2, 10, QLatin1Char('0')),
                             QStringLiteral("%1/%2").arg(400 + i % 300).arg(390 + i % 290),
-                            QStringLiteral("%1/").arg(380 + i % 250), QStringLiteral("%1/%2").arg(360 + i % 200).arg(350 + i % 190),
-                            qlonglong(30 + i % 40), qlonglong(40 + i % 30), qlonglong(50 + i % 20), qlonglong(kRows - i)});
+                            QStringLiteral("%1/").arg(380 + i % 250),
+                            QStringLiteral("%1/%2").arg(360 + i % 200).arg(350 + i % 190), qlonglong(30 + i % 40),
+                            qlonglong(40 + i % 30), qlonglong(50 + i % 20), qlonglong(kRows - i)});
         }
         t.setContent({"Messdatum", "Zeit", "R5", "R50", "R100", "Xc5", "Xc50", "Xc100", "MessID"}, std::move(rows));
     }
@@ -56,7 +58,9 @@ void BM_HtmlExport(benchmark::State &state)
     s.caption = QStringLiteral("Messungen");
     const html::PersonLines person{QStringLiteral("Anna"), QStringLiteral("Müller"), QStringLiteral("17.05.1960"),
                                    QStringLiteral("66"), QStringLiteral("12")};
-    s.pageHeader = [&](int page, int pages) { return html::historyPageHeader(page, pages, QDate(2026, 12, 6), person); };
+    s.pageHeader = [&](int page, int pages) {
+        return html::historyPageHeader(page, pages, QDate(2026, 12, 6), person);
+    };
     s.pageFooter = html::historyPageFooter;
     for (auto _ : state) {
         if (html::writeReport(path, t, s))
@@ -77,14 +81,17 @@ void BM_XlsxPeer(benchmark::State &state)
         lxw_format *bold = workbook_add_format(wb);
         format_set_bold(bold);
         for (int c = 0; c < t.columnCount(); ++c)
-            worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c), t.headerData(c, Qt::Horizontal).toString().toUtf8().constData(), bold);
+            worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c),
+                                   t.headerData(c, Qt::Horizontal).toString().toUtf8().constData(), bold);
         for (int r = 0; r < t.rowCount(); ++r)
             for (int c = 0; c < t.columnCount(); ++c) {
                 const QVariant v = t.index(r, c).data();
                 if (v.typeId() == QMetaType::QString)
-                    worksheet_write_string(ws, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c), v.toString().toUtf8().constData(), nullptr);
+                    worksheet_write_string(ws, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c),
+                                           v.toString().toUtf8().constData(), nullptr);
                 else if (!v.isNull())
-                    worksheet_write_number(ws, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c), v.toDouble(), nullptr);
+                    worksheet_write_number(ws, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c), v.toDouble(),
+                                           nullptr);
             }
         if (workbook_close(wb) != LXW_NO_ERROR)
             state.SkipWithError("peer failed");

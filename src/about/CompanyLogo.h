@@ -7,7 +7,10 @@ namespace kavio {
 struct Platform;
 
 // File name of the company logo taken over from the host software, in the program folder.
-inline QString compLogoFileName() { return QStringLiteral("CompLogoMonitor.tmp"); }
+inline QString compLogoFileName()
+{
+    return QStringLiteral("CompLogoMonitor.tmp");
+}
 
 // Writes the host's company logo (Flags.mdb, group 11258) as text plus CR LF to
 // CompLogoMonitor.tmp in the program folder, once: an existing file is left as it is.

@@ -15,7 +15,10 @@ namespace {
 constexpr int kBufferChars = 1024;
 }
 
-QString versionLabel(int major, int minor) { return QStringLiteral("Version %1.%2").arg(major).arg(minor); }
+QString versionLabel(int major, int minor)
+{
+    return QStringLiteral("Version %1.%2").arg(major).arg(minor);
+}
 
 bool GetKeyValue(const Settings &settings, qint32 rootKey, const QString &keyPath, const QString &valueName,
                  QString &valueText)
@@ -35,7 +38,8 @@ bool GetKeyValue(const Settings &settings, qint32 rootKey, const QString &keyPat
     }
     const auto v = settings.value(hive, keyPath, valueName);
     const qsizetype chars =
-        !v ? 0 : (v->type == RegValue::String || v->type == RegValue::ExpandString ? v->data.size() / 2 : v->data.size());
+        !v ? 0
+           : (v->type == RegValue::String || v->type == RegValue::ExpandString ? v->data.size() / 2 : v->data.size());
     if (!v || chars > kBufferChars) {
         valueText.clear();
         return false;
@@ -58,8 +62,8 @@ bool GetKeyValue(const Settings &settings, qint32 rootKey, const QString &keyPat
 void StartSysInfo(const Platform &platform)
 {
     QString path;
-    if (GetKeyValue(*platform.settings, HKEY_LOCAL_MACHINE_ROOT, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                    QStringLiteral("PATH"), path)) {
+    if (GetKeyValue(*platform.settings, HKEY_LOCAL_MACHINE_ROOT,
+                    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QStringLiteral("PATH"), path)) {
         if (platform.shell->startProgram(path))
             return;
     } else if (GetKeyValue(*platform.settings, HKEY_LOCAL_MACHINE_ROOT,

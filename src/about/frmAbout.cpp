@@ -25,8 +25,14 @@ void frmAbout::Form_Load()
     ui->lblTitle->setText(applicationTitle());
 }
 
-void frmAbout::cmdOK_Click() { close(); }
+void frmAbout::cmdOK_Click()
+{
+    close();
+}
 
-void frmAbout::cmdSysInfo_Click() { StartSysInfo(m_platform); }
+void frmAbout::cmdSysInfo_Click()
+{
+    StartSysInfo(m_platform);
+}
 
 } // namespace kavio

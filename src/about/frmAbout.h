@@ -2,8 +2,8 @@
 
 #include "platform/Platform.h"
 
-#include <QDialog>
 #include <memory>
+#include <QDialog>
 
 namespace Ui {
 class frmAbout;

@@ -95,8 +95,9 @@ QString reportDocument(const QAbstractItemModel &model, const ReportSettings &se
                 const QModelIndex index = model.index(r, c);
                 const QVariant v = index.data();
                 const bool centred = index.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter;
-                out += centred ? QStringLiteral("<td class=\"m\">")
-                               : isNumber(v) ? QStringLiteral("<td class=\"z\">") : QStringLiteral("<td>");
+                out += centred       ? QStringLiteral("<td class=\"m\">")
+                       : isNumber(v) ? QStringLiteral("<td class=\"z\">")
+                                     : QStringLiteral("<td>");
                 out += v.toString().toHtmlEscaped();
                 out += QStringLiteral("</td>");
             }
@@ -154,8 +155,7 @@ PageHeader historyPageHeader(int page, int pages, const QDate &today, const Pers
     h.fragments << QStringLiteral("<h6>\u00a9 %1 Vendrik GmbH &ndash; alle Rechte vorbehalten</h6>").arg(today.year())
                 << QStringLiteral("<h3>Gliederanalyse</h3>")
                 << QStringLiteral("<p class=\"person\">") + line("Vorname: ", person.vorname)
-                << line("Name: ", person.name) << line("Geb.Datum: ", person.gebDat)
-                << line("Alter: ", person.alter)
+                << line("Name: ", person.name) << line("Geb.Datum: ", person.gebDat) << line("Alter: ", person.alter)
                 << line("Patientennr.: ", person.patientNr) + QStringLiteral("</p>");
     return h;
 }

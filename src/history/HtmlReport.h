@@ -2,11 +2,11 @@
 
 #include "history/Export.h"
 
+#include <functional>
+#include <optional>
 #include <QDate>
 #include <QString>
 #include <QStringList>
-#include <functional>
-#include <optional>
 
 class QAbstractItemModel;
 

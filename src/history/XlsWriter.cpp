@@ -2,11 +2,11 @@
 
 #include "app/Errors.h"
 
+#include <cmath>
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QSaveFile>
 #include <QtEndian>
-#include <cmath>
 #include <vector>
 
 namespace kavio::xls {
@@ -14,11 +14,11 @@ namespace kavio::xls {
 namespace {
 
 // Record numbers.
-constexpr quint16 rBOF = 0x0809, rEOF = 0x000A, rCODEPAGE = 0x0042, rWINDOW1 = 0x003D, rFONT = 0x0031,
-                  rXF = 0x00E0, rSTYLE = 0x0293, rBOUNDSHEET = 0x0085, rSST = 0x00FC, rCONTINUE = 0x003C,
-                  rEXTSST = 0x00FF, rINDEX = 0x020B, rWSBOOL = 0x0081, rDEFCOLWIDTH = 0x0055, rCOLINFO = 0x007D,
-                  rDIMENSIONS = 0x0200, rROW = 0x0208, rLABELSST = 0x00FD, rRK = 0x027E, rNUMBER = 0x0203,
-                  rDBCELL = 0x00D7, rWINDOW2 = 0x023E;
+constexpr quint16 rBOF = 0x0809, rEOF = 0x000A, rCODEPAGE = 0x0042, rWINDOW1 = 0x003D, rFONT = 0x0031, rXF = 0x00E0,
+                  rSTYLE = 0x0293, rBOUNDSHEET = 0x0085, rSST = 0x00FC, rCONTINUE = 0x003C, rEXTSST = 0x00FF,
+                  rINDEX = 0x020B, rWSBOOL = 0x0081, rDEFCOLWIDTH = 0x0055, rCOLINFO = 0x007D, rDIMENSIONS = 0x0200,
+                  rROW = 0x0208, rLABELSST = 0x00FD, rRK = 0x027E, rNUMBER = 0x0203, rDBCELL = 0x00D7,
+                  rWINDOW2 = 0x023E;
 
 constexpr int kMaxPayload = 8224;
 constexpr quint16 kCellXf = 15, kHeaderXf = 16;
@@ -79,7 +79,10 @@ void shortString(Buf &b, const QString &s)
     }
 }
 
-int shortStringSize(const QString &s) { return 2 + static_cast<int>(s.size()) * (fitsLatin1(s) ? 1 : 2); }
+int shortStringSize(const QString &s)
+{
+    return 2 + static_cast<int>(s.size()) * (fitsLatin1(s) ? 1 : 2);
+}
 
 // Numbers that Excel shows as numbers; everything else goes out as text.
 bool isNumber(const QVariant &v)
@@ -166,7 +169,8 @@ void writeSst(Buf &g, const StringTable &sst)
         if (cur.size() + need > kMaxPayload)
             flush(false, false);
         if (i % dsst == 0)
-            buckets.push_back({static_cast<quint32>(recordStart + 4 + cur.size()), static_cast<quint16>(4 + cur.size())});
+            buckets.push_back(
+                {static_cast<quint32>(recordStart + 4 + cur.size()), static_cast<quint16>(4 + cur.size())});
         append16(static_cast<quint16>(s.size()));
         cur.append(static_cast<char>(wide ? 1 : 0));
         const QChar *p = s.constData();
@@ -228,9 +232,9 @@ quint16 columnWidth(int chars)
 
 struct Sheet {
     Buf buf;
-    int indexAt = 0;              // position of the INDEX payload
-    std::vector<int> dbcellAt;    // positions (relative) of the DBCELL records
-    int defColWidthAt = 0;        // position (relative) of DEFCOLWIDTH
+    int indexAt = 0;           // position of the INDEX payload
+    std::vector<int> dbcellAt; // positions (relative) of the DBCELL records
+    int defColWidthAt = 0;     // position (relative) of DEFCOLWIDTH
 };
 
 // One cell as it goes into the sheet; kind 0 = none.
@@ -425,7 +429,10 @@ std::optional<ExportError> Builder::buildSheet(const SheetPlan &plan, bool first
     return std::nullopt;
 }
 
-QString sheetName(const QString &base, int k) { return k == 0 ? base : QStringLiteral("%1 (%2)").arg(base).arg(k + 1); }
+QString sheetName(const QString &base, int k)
+{
+    return k == 0 ? base : QStringLiteral("%1 (%2)").arg(base).arg(k + 1);
+}
 
 } // namespace
 
@@ -625,8 +632,8 @@ QByteArray compoundFile(const QByteArray &stream)
     return out;
 }
 
-std::optional<ExportError> writeWorkbook(const QString &path, const QAbstractItemModel &model,
-                                         const QString &sheetName, const ExportProgress &progress)
+std::optional<ExportError> writeWorkbook(const QString &path, const QAbstractItemModel &model, const QString &sheetName,
+                                         const ExportProgress &progress)
 {
     StreamResult built = workbookStream(model, sheetName, progress);
     if (built.error)

@@ -2,9 +2,9 @@
 
 #include "history/Export.h"
 
+#include <optional>
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 class QAbstractItemModel;
 
@@ -35,7 +35,7 @@ QByteArray compoundFile(const QByteArray &workbookStream);
 
 // Writes the workbook to path under a temporary name and renames it when complete, so
 // a failure leaves no partial file under path. nullopt on success.
-std::optional<ExportError> writeWorkbook(const QString &path, const QAbstractItemModel &model,
-                                         const QString &sheetName, const ExportProgress &progress = {});
+std::optional<ExportError> writeWorkbook(const QString &path, const QAbstractItemModel &model, const QString &sheetName,
+                                         const ExportProgress &progress = {});
 
 } // namespace kavio::xls

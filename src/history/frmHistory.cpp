@@ -49,8 +49,14 @@ frmHistory::frmHistory(const Platform &platform, frmMain &main, QWidget *parent)
 
 frmHistory::~frmHistory() = default;
 
-QString frmHistory::excelPath() const { return m_platform.folder->file(QStringLiteral("Daten.xls")); }
-QString frmHistory::reportPath() const { return m_platform.folder->file(QStringLiteral("report/report.htm")); }
+QString frmHistory::excelPath() const
+{
+    return m_platform.folder->file(QStringLiteral("Daten.xls"));
+}
+QString frmHistory::reportPath() const
+{
+    return m_platform.folder->file(QStringLiteral("report/report.htm"));
+}
 
 bool frmHistory::dbOpen(const QString &sDatabasePath)
 {
@@ -71,8 +77,8 @@ void frmHistory::Form_Load()
     Ui::frmMain &m = m_main.form();
     // The heading block of the report belongs to the rows listed here, so it is taken now
     // and not when the report is written (the main window may show someone else by then).
-    m_person = {m.LBL_Top_Vorname->text(), m.LBL_Top_Name->text(), m.LBL_Top_GebDat->text(),
-                m.LBL_Top_Alter->text(), m.txtFKTN->text()};
+    m_person = {m.LBL_Top_Vorname->text(), m.LBL_Top_Name->text(), m.LBL_Top_GebDat->text(), m.LBL_Top_Alter->text(),
+                m.txtFKTN->text()};
 
     QString segment;
     if (m.optAL->isChecked())
@@ -202,7 +208,10 @@ void frmHistory::cmdReport_Click()
         showExportError(*error);
 }
 
-void frmHistory::cmdClose_Click() { close(); }
+void frmHistory::cmdClose_Click()
+{
+    close();
+}
 
 void frmHistory::closeEvent(QCloseEvent *event)
 {

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "db/Database.h"
 #include "history/Export.h"
 #include "history/HistoryTable.h"
 #include "history/HtmlReport.h"
-#include "db/Database.h"
 #include "platform/Platform.h"
 
-#include <QMainWindow>
 #include <memory>
 #include <optional>
+#include <QMainWindow>
 
 namespace Ui {
 class frmHistory;

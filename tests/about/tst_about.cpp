@@ -1,10 +1,10 @@
 // The company logo file, the registry reading and the About window.
-#include "TestBed.h"
 #include "about/CompanyLogo.h"
-#include "about/SysInfo.h"
 #include "about/frmAbout.h"
+#include "about/SysInfo.h"
 #include "app/RegistryReaders.h"
 #include "db/Database.h"
+#include "TestBed.h"
 #include "ui_frmAbout.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
@@ -93,14 +93,22 @@ void TestAbout::getKeyValue_data()
     QTest::addColumn<bool>("found");
     QTest::addColumn<QString>("text");
     // Values set up in getKeyValue(); "before" is what the text held before the call.
-    QTest::newRow("string without its NUL") << "Soft\\A" << "Pfad" << true << "C:\\Programme\\Info.exe";
-    QTest::newRow("dword as decimal") << "Soft\\A" << "Zahl" << true << "259";
-    QTest::newRow("large dword") << "Soft\\A" << "Gross" << true << "4294967295";
-    QTest::newRow("binary leaves the text") << "Soft\\A" << "Bin" << true << "before";
-    QTest::newRow("missing value") << "Soft\\A" << "Fehlt" << false << "";
-    QTest::newRow("missing key") << "Soft\\B" << "Pfad" << false << "";
-    QTest::newRow("longer than the buffer") << "Soft\\A" << "Lang" << false << "";
-    QTest::newRow("exactly the buffer") << "Soft\\A" << "Voll" << true << QString(1023, QLatin1Char('v'));
+    QTest::newRow("string without its NUL") << "Soft\\A"
+                                            << "Pfad" << true << "C:\\Programme\\Info.exe";
+    QTest::newRow("dword as decimal") << "Soft\\A"
+                                      << "Zahl" << true << "259";
+    QTest::newRow("large dword") << "Soft\\A"
+                                 << "Gross" << true << "4294967295";
+    QTest::newRow("binary leaves the text") << "Soft\\A"
+                                            << "Bin" << true << "before";
+    QTest::newRow("missing value") << "Soft\\A"
+                                   << "Fehlt" << false << "";
+    QTest::newRow("missing key") << "Soft\\B"
+                                 << "Pfad" << false << "";
+    QTest::newRow("longer than the buffer") << "Soft\\A"
+                                            << "Lang" << false << "";
+    QTest::newRow("exactly the buffer") << "Soft\\A"
+                                        << "Voll" << true << QString(1023, QLatin1Char('v'));
 }
 
 void TestAbout::getKeyValue()
@@ -110,7 +118,8 @@ void TestAbout::getKeyValue()
     QFETCH(bool, found);
     QFETCH(QString, text);
     FakeSettings s;
-    s.setString(Hive::LocalMachine, QStringLiteral("Soft\\A"), QStringLiteral("Pfad"), QStringLiteral("C:\\Programme\\Info.exe"));
+    s.setString(Hive::LocalMachine, QStringLiteral("Soft\\A"), QStringLiteral("Pfad"),
+                QStringLiteral("C:\\Programme\\Info.exe"));
     s.setValue(Hive::LocalMachine, QStringLiteral("Soft\\A"), QStringLiteral("Zahl"), RegValue::fromDword(0x103));
     s.setValue(Hive::LocalMachine, QStringLiteral("Soft\\A"), QStringLiteral("Gross"), RegValue::fromDword(0xFFFFFFFF));
     s.setValue(Hive::LocalMachine, QStringLiteral("Soft\\A"), QStringLiteral("Bin"), RegValue::fromBinary("\x01\x02"));
@@ -128,11 +137,21 @@ void TestAbout::startSysInfo_data()
     QTest::addColumn<QString>("path");     // MSINFO\PATH, "" = not set; "<tool>" = an existing file
     QTest::addColumn<QString>("location"); // Shared Tools Location\MSINFO, "<dir>" = folder with the tool
     QTest::addColumn<QString>("started");  // "" = nothing started
-    QTest::newRow("path from the registry") << "<tool>" << "" << "<tool>";
-    QTest::newRow("path to a missing file") << "/nirgends/msinfo" << "<dir>" << "";
-    QTest::newRow("folder holding the tool") << "" << "<dir>" << "<dir>/MSINFO32.EXE";
-    QTest::newRow("folder without the tool") << "" << "/nirgends" << "";
-    QTest::newRow("nothing registered") << "" << "" << "";
+    QTest::newRow("path from the registry") << "<tool>"
+                                            << ""
+                                            << "<tool>";
+    QTest::newRow("path to a missing file") << "/nirgends/msinfo"
+                                            << "<dir>"
+                                            << "";
+    QTest::newRow("folder holding the tool") << ""
+                                             << "<dir>"
+                                             << "<dir>/MSINFO32.EXE";
+    QTest::newRow("folder without the tool") << ""
+                                             << "/nirgends"
+                                             << "";
+    QTest::newRow("nothing registered") << ""
+                                        << ""
+                                        << "";
 }
 
 void TestAbout::startSysInfo()
@@ -147,7 +166,9 @@ void TestAbout::startSysInfo()
     QFile f(tool);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
-    auto expand = [&](QString s) { return s.replace(QStringLiteral("<tool>"), tool).replace(QStringLiteral("<dir>"), dir); };
+    auto expand = [&](QString s) {
+        return s.replace(QStringLiteral("<tool>"), tool).replace(QStringLiteral("<dir>"), dir);
+    };
     if (!path.isEmpty())
         bed.settings.setString(Hive::LocalMachine, kMsinfo, QStringLiteral("PATH"), expand(path));
     if (!location.isEmpty())
@@ -204,7 +225,8 @@ void TestAbout::aboutWindow()
     QCOMPARE(f.lblTitle->text(), QStringLiteral("KavioSegment"));
     // The project's version is 1.0.0.81: major and minor only.
     QCOMPARE(f.lblVersion->text(), QStringLiteral("Version 1.0"));
-    for (QLabel *l : {f.lblDescription_0, f.lblDescription_1, f.lblDescription_2, f.lblDescription_3, f.lblDescription_4})
+    for (QLabel *l :
+         {f.lblDescription_0, f.lblDescription_1, f.lblDescription_2, f.lblDescription_3, f.lblDescription_4})
         QVERIFY(!l->text().isEmpty());
     QCOMPARE(f.lblDisclaimer->text(), QString());
     QCOMPARE(f.cmdSysInfo->text(), QStringLiteral("&Systeminfo..."));

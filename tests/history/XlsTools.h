@@ -1,19 +1,22 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
 
 // Independent readers for the written files: the structural checker and xlrd (through the
 // system python, which has python3-xlrd and python3-olefile), and tidy.
 namespace kavio::test {
 
-inline QString historyTestDir() { return qEnvironmentVariable("KAVIO_SOURCE_DIR") + QStringLiteral("/tests/history"); }
+inline QString historyTestDir()
+{
+    return qEnvironmentVariable("KAVIO_SOURCE_DIR") + QStringLiteral("/tests/history");
+}
 
 // The project's shared structural checker when it is there, else the copy kept with the tests.
 inline QString xlsChecker()
@@ -37,9 +40,15 @@ inline Run run(const QString &program, const QStringList &args, int timeoutMs = 
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
 }
 
-inline Run python(const QStringList &args) { return run(QStringLiteral("/usr/bin/python3"), args); }
+inline Run python(const QStringList &args)
+{
+    return run(QStringLiteral("/usr/bin/python3"), args);
+}
 
-inline Run checkXls(const QString &path) { return python({xlsChecker(), path}); }
+inline Run checkXls(const QString &path)
+{
+    return python({xlsChecker(), path});
+}
 
 // What the workbook of a model must read back as: header on top of every sheet of at
 // most 65,536 rows.
@@ -65,15 +74,15 @@ inline QByteArray expectedSheets(const QAbstractItemModel &model, const QString 
             }
             rows.append(row);
         }
-        sheets.append(QJsonObject{{QStringLiteral("name"), k == 0 ? name : QStringLiteral("%1 (%2)").arg(name).arg(k + 1)},
-                                  {QStringLiteral("rows"), rows}});
+        sheets.append(
+            QJsonObject{{QStringLiteral("name"), k == 0 ? name : QStringLiteral("%1 (%2)").arg(name).arg(k + 1)},
+                        {QStringLiteral("rows"), rows}});
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("sheets"), sheets}}).toJson(QJsonDocument::Compact);
 }
 
 // xlrd reads the file and compares every cell with the model; empty output means equal.
-inline Run readBack(const QString &path, const QAbstractItemModel &model, const QString &name,
-                    int rowsPerSheet = 65536)
+inline Run readBack(const QString &path, const QAbstractItemModel &model, const QString &name, int rowsPerSheet = 65536)
 {
     const QString json = path + QStringLiteral(".expected.json");
     QFile f(json);

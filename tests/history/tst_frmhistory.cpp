@@ -1,10 +1,10 @@
 // The history window as the operator uses it, with the exports read back.
-#include "TestBed.h"
-#include "XlsTools.h"
 #include "history/frmHistory.h"
+#include "TestBed.h"
 #include "ui_frmHistory.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
+#include "XlsTools.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -35,8 +35,8 @@ struct Fixture {
                            42, 47, 52);
         bed.addMeasurement(QStringLiteral("BeinRe"), anna, QDate(2025, 1, 9), QStringLiteral("11:11:00"), 300, 280, 260,
                            30, 35, 38);
-        bed.addMeasurement(QStringLiteral("ArmLi"), bert, QDate(2026, 10, 10), QStringLiteral("10:00:00"), 600, 580, 560,
-                           50, 55, 60);
+        bed.addMeasurement(QStringLiteral("ArmLi"), bert, QDate(2026, 10, 10), QStringLiteral("10:00:00"), 600, 580,
+                           560, 50, 55, 60);
         main = std::make_unique<frmMain>(bed.platform);
         bed.messages.clear();
     }
@@ -163,10 +163,10 @@ void TestFrmHistory::columnsAndWidths()
 
     // A width the operator drags is kept for the next opening.
     hv->resizeSection(3, qRound(3000 * pxPerTwip));
-    const QStringList kept = fx.bed.settings
-                                 .ownSetting(QStringLiteral("MyApplication"), QStringLiteral("Grid1"),
-                                             QStringLiteral("ColWidths"))
-                                 .split(QLatin1Char(','));
+    const QStringList kept =
+        fx.bed.settings
+            .ownSetting(QStringLiteral("MyApplication"), QStringLiteral("Grid1"), QStringLiteral("ColWidths"))
+            .split(QLatin1Char(','));
     QCOMPARE(kept.size(), 9);
     QVERIFY(qAbs(kept[3].toInt() - 3000) <= 15);
 }
@@ -230,8 +230,9 @@ void TestFrmHistory::excelExportFailure()
     h->cmdExport_Click();
     QCOMPARE(fx.bed.shell.opened, QStringList());
     QCOMPARE(fx.bed.messages.count(), 1);
-    QVERIFY2(fx.bed.messages.last().text.startsWith(QStringLiteral("Fehler beim Exportieren der Daten!\r\nRow=3\r\n75, ")),
-             qPrintable(fx.bed.messages.last().text));
+    QVERIFY2(
+        fx.bed.messages.last().text.startsWith(QStringLiteral("Fehler beim Exportieren der Daten!\r\nRow=3\r\n75, ")),
+        qPrintable(fx.bed.messages.last().text));
     QCOMPARE(h->form().ProgressBar1->value(), 0);
     QVERIFY(h->form().cmdExport->isEnabled());
     QCOMPARE(QDir(fx.bed.dir.path()).entryList({QStringLiteral("Daten*")}, QDir::Files), QStringList());
@@ -250,7 +251,8 @@ void TestFrmHistory::htmlExport()
     QCOMPARE(fx.read(QStringLiteral("CompLogoMonitor.tmp")), QStringLiteral("KAVIO-LOGO-1\r\n"));
 
     const QString report = fx.read(QStringLiteral("report/report.htm"));
-    const Run tidy = run(QStringLiteral("tidy"), {QStringLiteral("-q"), QStringLiteral("-e"), fx.bed.path(QStringLiteral("report/report.htm"))});
+    const Run tidy = run(QStringLiteral("tidy"), {QStringLiteral("-q"), QStringLiteral("-e"),
+                                                  fx.bed.path(QStringLiteral("report/report.htm"))});
     QVERIFY2(tidy.exitCode == 0 && tidy.output.isEmpty(), qPrintable(tidy.output));
     QVERIFY(report.contains(QStringLiteral("<td>Seite 1 von 1</td><td class=\"rechts\">Stand: 06.12.2026</td>")));
     QVERIFY(report.contains(QStringLiteral("<b>Name: Müller &lt;&amp;&gt; Co</b>")));
@@ -272,7 +274,8 @@ void TestFrmHistory::htmlExport()
     QCOMPARE(fx.read(QStringLiteral("CompLogoMonitor.tmp")), QStringLiteral("KAVIO-LOGO-1\r\n"));
     const QString second = fx.read(QStringLiteral("report/report.htm"));
     QVERIFY(second.contains(QStringLiteral("<b>Name: Müller &lt;&amp;&gt; Co</b>")));
-    QCOMPARE(QDir(fx.bed.path(QStringLiteral("report"))).entryList(QDir::Files), QStringList{QStringLiteral("report.htm")});
+    QCOMPARE(QDir(fx.bed.path(QStringLiteral("report"))).entryList(QDir::Files),
+             QStringList{QStringLiteral("report.htm")});
 }
 
 void TestFrmHistory::htmlExportFailure()
@@ -287,7 +290,8 @@ void TestFrmHistory::htmlExportFailure()
     blocker.close();
     h->cmdReport_Click();
     QCOMPARE(fx.bed.messages.count(), 1);
-    QVERIFY(fx.bed.messages.last().text.startsWith(QStringLiteral("Fehler beim Exportieren der Daten!\r\nRow=0\r\n75, ")));
+    QVERIFY(
+        fx.bed.messages.last().text.startsWith(QStringLiteral("Fehler beim Exportieren der Daten!\r\nRow=0\r\n75, ")));
     QVERIFY(!QFile::exists(fx.bed.path(QStringLiteral("report/report.htm"))));
     QCOMPARE(h->form().ProgressBar1->value(), 0);
 }

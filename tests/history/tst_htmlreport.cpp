@@ -134,10 +134,11 @@ void TestHtmlReport::pagesOfTheReport()
                                    .arg(pageCount);
         QVERIFY2(s.contains(header), qPrintable(s.left(400)));
         qsizetype at = s.indexOf(header);
-        for (const QString &part : {QStringLiteral("\u00a9 2026 Vendrik GmbH"), QStringLiteral("<h3>Gliederanalyse</h3>"),
-                                    QStringLiteral("<b>Vorname: Jörg</b>"), QStringLiteral("<b>Name: Müller</b>"),
-                                    QStringLiteral("<b>Geb.Datum: 17.05.1960</b>"), QStringLiteral("<b>Alter: 66</b>"),
-                                    QStringLiteral("<b>Patientennr.: 12</b>"), QStringLiteral("<th>Messdatum</th>")}) {
+        for (const QString &part :
+             {QStringLiteral("\u00a9 2026 Vendrik GmbH"), QStringLiteral("<h3>Gliederanalyse</h3>"),
+              QStringLiteral("<b>Vorname: Jörg</b>"), QStringLiteral("<b>Name: Müller</b>"),
+              QStringLiteral("<b>Geb.Datum: 17.05.1960</b>"), QStringLiteral("<b>Alter: 66</b>"),
+              QStringLiteral("<b>Patientennr.: 12</b>"), QStringLiteral("<th>Messdatum</th>")}) {
             const qsizetype next = s.indexOf(part, at);
             QVERIFY2(next > at, qPrintable(QStringLiteral("page %1: %2 missing or out of order").arg(p + 1).arg(part)));
             at = next;

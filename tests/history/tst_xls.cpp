@@ -1,14 +1,14 @@
 // The Excel writer, read back by independent readers (structural checker, xlrd and, in
 // CI, LibreOffice).
-#include "XlsTools.h"
 #include "history/HistoryTable.h"
 #include "history/XlsWriter.h"
+#include "XlsTools.h"
 
+#include <cmath>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 
 using namespace kavio;
 using namespace kavio::test;
@@ -26,11 +26,16 @@ std::vector<QVariantList> historyRows(int n)
     for (int i = 0; i < n; ++i) {
         const QDate day = QDate(2026, 12, 6).addDays(-i / 3);
         const bool second = i % 4 != 0;
-        QVariantList row{day.toString(u"dd.MM.yy"), QStringLiteral("%1:%2").arg(8 + i % 10, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0')),
-                         QStringLiteral("%1/%2").arg(400 + i % 300).arg(second ? QString::number(390 + i % 290) : QString()),
-                         QStringLiteral("%1/%2").arg(380 + i % 250).arg(second ? QString::number(370 + i % 240) : QString()),
-                         QStringLiteral("%1/").arg(360 + i % 200), qlonglong(30 + i % 40), qlonglong(-5 - i % 7),
-                         QVariant(QMetaType(QMetaType::LongLong)), qlonglong(i + 1)};
+        QVariantList row{
+            day.toString(u"dd.MM.yy"),
+            QStringLiteral("%1:%2").arg(8 + i % 10, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0')),
+            QStringLiteral("%1/%2").arg(400 + i % 300).arg(second ? QString::number(390 + i % 290) : QString()),
+            QStringLiteral("%1/%2").arg(380 + i % 250).arg(second ? QString::number(370 + i % 240) : QString()),
+            QStringLiteral("%1/").arg(360 + i % 200),
+            qlonglong(30 + i % 40),
+            qlonglong(-5 - i % 7),
+            QVariant(QMetaType(QMetaType::LongLong)),
+            qlonglong(i + 1)};
         if (i % 7 == 0)
             row[7] = qlonglong(55);
         if (i % 97 == 5)
@@ -123,7 +128,8 @@ void TestXls::sstBoundaries_data()
     for (int left = 0; left <= 6; ++left)
         for (bool wide : {false, true}) {
             QTest::addRow("%d bytes left, next %s", left, wide ? "UTF-16" : "8-bit") << left << wide << false;
-            QTest::addRow("%d bytes left after UTF-16, next %s", left, wide ? "UTF-16" : "8-bit") << left << wide << true;
+            QTest::addRow("%d bytes left after UTF-16, next %s", left, wide ? "UTF-16" : "8-bit")
+                << left << wide << true;
         }
 }
 
@@ -145,8 +151,11 @@ void TestXls::sstBoundaries()
     const QString next = wideNext ? QStringLiteral("€uro und Maße") : QStringLiteral("Maße");
     // Long strings around and beyond one record, both encodings.
     HistoryTable table;
-    table.setContent({QStringLiteral("H")}, {{longText}, {next}, {QString(20000, QChar(0x00E4))},
-                                             {QString(32767, QChar(0x4E2D))}, {QStringLiteral("Ende")}});
+    table.setContent({QStringLiteral("H")}, {{longText},
+                                             {next},
+                                             {QString(20000, QChar(0x00E4))},
+                                             {QString(32767, QChar(0x4E2D))},
+                                             {QStringLiteral("Ende")}});
     const QString path = m_dir.filePath(QStringLiteral("sst%1%2%3.xls").arg(left).arg(wideNext).arg(wideLong));
     QVERIFY(!xls::writeWorkbook(path, table, QStringLiteral("SST")));
     const Run check = checkXls(path);
@@ -180,7 +189,8 @@ void TestXls::container()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(file);
     f.close();
-    const Run r = python({historyTestDir() + QStringLiteral("/cfb_check.py"), xlsChecker(), path, QString::number(size)});
+    const Run r =
+        python({historyTestDir() + QStringLiteral("/cfb_check.py"), xlsChecker(), path, QString::number(size)});
     QVERIFY2(r.exitCode == 0, qPrintable(r.output));
     QCOMPARE(r.output.trimmed(), QStringLiteral("difat=%1").arg(difat));
     QFile::remove(path);
@@ -254,9 +264,11 @@ void TestXls::libreOfficeReadsIt()
     const QString path = m_dir.filePath(QStringLiteral("lo.xls"));
     QVERIFY(!xls::writeWorkbook(path, table, QStringLiteral("Historie")));
     const QString out = m_dir.filePath(QStringLiteral("lo"));
-    const Run r = run(soffice, {QStringLiteral("-env:UserInstallation=file://") + m_dir.filePath(QStringLiteral("lo-profile")),
-                                QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                                QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false"), QStringLiteral("--outdir"), out, path});
+    const Run r =
+        run(soffice, {QStringLiteral("-env:UserInstallation=file://") + m_dir.filePath(QStringLiteral("lo-profile")),
+                      QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                      QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false"),
+                      QStringLiteral("--outdir"), out, path});
     QVERIFY2(r.exitCode == 0, qPrintable(r.output));
     QFile csv(out + QStringLiteral("/lo.csv"));
     QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(r.output));
