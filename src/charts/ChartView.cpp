@@ -69,6 +69,16 @@ static void valueRange(const ChartData &data, double &lo, double &hi)
         hi = lo + 1.0;
 }
 
+// 1, 2 or 5 times a power of ten, the nearest to `step`.
+static double roundStep(double step)
+{
+    if (!(step > 0) || !std::isfinite(step))
+        return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(step)));
+    const double m = step / power;
+    return (m < 1.5 ? 1.0 : m < 3.5 ? 2.0 : m < 7.5 ? 5.0 : 10.0) * power;
+}
+
 void showChart(QChartView *view, const ChartData &data)
 {
     QChart *chart = view->chart();
@@ -99,7 +109,7 @@ void showChart(QChartView *view, const ChartData &data)
     QFont small = x->labelsFont();
     small.setPointSize(8);
     x->setLabelsFont(small);
-    x->setLabelsAngle(-45);
+    x->setLabelsAngle(-60);
     x->setTruncateLabels(false);
     auto *y = new QValueAxis;
     y->setLabelFormat(QStringLiteral("%.4g"));
@@ -123,6 +133,10 @@ void showChart(QChartView *view, const ChartData &data)
 
     if (data.axisMaximum) {
         y->setRange(0.0, *data.axisMaximum);
+        // Labels at round steps from 0; the maximum itself is rarely a round number.
+        y->setTickType(QValueAxis::TicksDynamic);
+        y->setTickAnchor(0.0);
+        y->setTickInterval(roundStep(*data.axisMaximum / 4));
     } else {
         double lo = 0, hi = 0;
         valueRange(data, lo, hi);

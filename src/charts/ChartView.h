@@ -11,8 +11,8 @@ class QPainter;
 
 namespace kavio::charts {
 
-// The look every chart of the program shares: white background, no built-in legend (the windows explain the bars
-// themselves), German number format.
+// The look every chart of the program shares: white background, no built-in legend (the
+// windows explain the bars themselves), German number format.
 void setupChartView(QChartView *view);
 
 // Replaces everything the chart shows by `data`: bars per column, the row labels, the

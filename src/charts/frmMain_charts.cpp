@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 #include "charts/ChartModel.h"
 #include "charts/ChartView.h"
+#include "charts/frmVergleichLinksRechts.h"
 #include "charts/PagePrinter.h"
 #include "db/Database.h"
 #include "db/Statements.h"
@@ -156,6 +157,15 @@ void frmMain::cmdPrintOut_Click()
     }
 }
 
-void frmMain::cmdOpenVergleichsFormular_Click() {}
+void frmMain::cmdOpenVergleichsFormular_Click()
+{
+    // One comparison window at a time; it closes (and goes) by itself.
+    const QString name = QStringLiteral("frmVergleichLinksRechts");
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName().compare(name, Qt::CaseInsensitive) == 0)
+            return;
+    auto *window = new frmVergleichLinksRechts(this);
+    window->show();
+}
 
 } // namespace kavio

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "charts/ChartModel.h"
+
+#include <QWidget>
+
+class QChartView;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace kavio {
+
+class frmMain;
+
+// Sets the left and right limb of the current person's segment pair side by side: 1/R or
+// Xc/R at 50 kHz over at most seven days. Modeless; reads the main window's person and
+// segment each time it draws.
+class frmVergleichLinksRechts : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmVergleichLinksRechts(frmMain *main);
+    ~frmVergleichLinksRechts() override;
+
+    void Form_Load();
+    void cmdDrawExtremitaet_Click(); // the 1/R comparison
+    void DrawExtremitaet_XcR();
+    void cmdPreview_Click();
+    void cmdCloseForm_Click();
+    void Timer1_Timer();
+    void VergleichChartsLeeren();
+    // Smallest W50 of the person in a segment table; 0 when there is none.
+    qint32 fMinW50(const QString &table, qint32 fktn);
+    // The smaller of fMinW50 of both tables of the pair (both kept in the window).
+    double fMinW50Paar();
+
+    QLabel *lblTitle, *lblSegmentLinks, *lblSegmentRechts, *Image1;
+    QChartView *MSChartLinks, *MSChartRechts;
+    QRadioButton *optWiderstand, *optXC_durch_R;
+    QPushButton *cmdPreview, *cmdDrawExtremitaet, *cmdCloseForm;
+    QTimer *Timer1;
+    qint32 minW50Links = 0, minW50Rechts = 0;
+
+private:
+    void draw(charts::ComparisonQuantity quantity, const QString &procedure);
+    // Draws one side; false when the table holds no record of the person.
+    bool drawSide(QChartView *chart, const QString &table, qint32 fktn, charts::ComparisonQuantity quantity);
+
+    frmMain *m_main;
+    charts::ChartData m_left, m_right;
+};
+
+} // namespace kavio
