@@ -1,6 +1,7 @@
 #include "db/GermanText.h"
 
 #include <sqlite3.h>
+#include <string>
 
 namespace kavio {
 
@@ -62,6 +63,23 @@ void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     }
     const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
     const int len = sqlite3_value_bytes(argv[0]);
+    // Plain ASCII, most names: lower case is the whole folding, without the detour
+    // through QString (this runs once per row when a list is ordered by it).
+    thread_local std::string ascii;
+    ascii.assign(text, static_cast<size_t>(len));
+    bool plain = true;
+    for (char &c : ascii) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            plain = false;
+            break;
+        }
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    }
+    if (plain) {
+        sqlite3_result_text(ctx, ascii.data(), len, SQLITE_TRANSIENT);
+        return;
+    }
     const QByteArray folded = foldGerman(QString::fromUtf8(text, len)).toUtf8();
     sqlite3_result_text(ctx, folded.constData(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
 }

@@ -100,7 +100,7 @@ QString personExists()
 QString personListMain()
 {
     return QStringLiteral("SELECT LfdNr, Name, Vorname, GebDat AS Geburtstag FROM Teilnehmer "
-                          "ORDER BY Name COLLATE GERMAN, LfdNr");
+                          "ORDER BY FOLD(Name), LfdNr");
 }
 
 static const char *kImportColumns = "SELECT Name, Vorname, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr FROM Teilnehmer ";

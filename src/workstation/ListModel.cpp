@@ -2,34 +2,86 @@
 
 #include "app/Errors.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QSqlDriver>
+#include <sqlite3.h>
 
 namespace kavio {
+
+namespace {
+
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3 *const *>(v.constData());
+    return nullptr;
+}
+
+KavioError engineError(sqlite3 *db)
+{
+    return KavioError(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+void bind(sqlite3 *db, sqlite3_stmt *stmt, int i, const QVariant &v)
+{
+    int rc = SQLITE_OK;
+    if (v.isNull()) {
+        rc = sqlite3_bind_null(stmt, i);
+    } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::UInt) {
+        rc = sqlite3_bind_int64(stmt, i, v.toLongLong());
+    } else {
+        const QByteArray text = v.toString().toUtf8();
+        rc = sqlite3_bind_text(stmt, i, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK)
+        throw engineError(db);
+}
+
+} // namespace
 
 std::unique_ptr<ListModel> ListModel::open(const QString &dbPath, const QString &sql, const QVariantList &values,
                                            QVector<Formatter> formatters)
 {
     std::unique_ptr<ListModel> model(new ListModel);
     model->m_db = DbConnection::open(dbPath, OpenMode::ReadOnly);
-    {
-        QSqlQuery q = model->m_db.exec(sql, values);
-        const QSqlRecord record = q.record();
-        model->m_columns = record.count();
-        for (int c = 0; c < model->m_columns; ++c)
-            model->m_fields << record.fieldName(c);
-        formatters.resize(model->m_columns);
-        while (q.next()) {
-            for (int c = 0; c < model->m_columns; ++c) {
-                const QVariant v = q.value(c);
-                model->m_cells.append(formatters[c] ? formatters[c](v) : v.toString());
+    // Read straight from the engine: a list of 100,000 rows is read in a fraction of
+    // the time the general query interface takes, which converts every value twice.
+    sqlite3 *db = handleOf(model->m_db.db());
+    if (!db)
+        throw KavioError(91, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt"));
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK)
+        throw engineError(db);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt, &sqlite3_finalize);
+    for (int i = 0; i < values.size(); ++i)
+        bind(db, stmt, i + 1, values[i]);
+
+    const int columns = sqlite3_column_count(stmt);
+    model->m_columns = columns;
+    for (int c = 0; c < columns; ++c)
+        model->m_fields << QString::fromUtf8(sqlite3_column_name(stmt, c));
+    formatters.resize(columns);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c) {
+            QString cell;
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                cell = QString::number(sqlite3_column_int64(stmt, c));
+                break;
+            default:
+                cell = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
+                                         sqlite3_column_bytes(stmt, c));
             }
-            ++model->m_rows;
+            model->m_cells.append(formatters[c] ? formatters[c](cell) : std::move(cell));
         }
-        if (q.lastError().isValid())
-            throw KavioError::fromSql(q.lastError());
+        ++model->m_rows;
     }
+    if (rc != SQLITE_DONE)
+        throw engineError(db);
     return model;
 }
 
@@ -90,12 +142,12 @@ void ListModel::setCellBackground(int row, int column, const QColor &colour)
     emit dataChanged(i, i, {Qt::BackgroundRole});
 }
 
-QString isoToGermanDate(const QVariant &value)
+QString isoToGermanDate(const QString &s)
 {
-    const QString s = value.toString();
-    if (s.size() == 10 && s[4] == QLatin1Char('-') && s[7] == QLatin1Char('-'))
-        return s.mid(8, 2) + QLatin1Char('.') + s.mid(5, 2) + QLatin1Char('.') + s.left(4);
-    return s;
+    if (s.size() != 10 || s[4] != QLatin1Char('-') || s[7] != QLatin1Char('-'))
+        return s;
+    const QChar german[10] = {s[8], s[9], QLatin1Char('.'), s[5], s[6], QLatin1Char('.'), s[0], s[1], s[2], s[3]};
+    return QString(german, 10);
 }
 
 } // namespace kavio

@@ -19,7 +19,7 @@ class ListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     // Turns a stored value into the text of its cell.
-    using Formatter = std::function<QString(const QVariant &)>;
+    using Formatter = std::function<QString(const QString &)>;
 
     // Opens its own connection to the database file, runs the statement with the bound
     // values and reads every row. formatters[i], when set, formats column i. Throws
@@ -54,6 +54,6 @@ private:
 };
 
 // "2026-12-06" -> "06.12.2026"; any other text stays as it is.
-QString isoToGermanDate(const QVariant &value);
+QString isoToGermanDate(const QString &s);
 
 } // namespace kavio

@@ -49,6 +49,7 @@ void frmMain::setupSelection()
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setWordWrap(false);
+    usePlainTextFont(*list);
     list->verticalHeader()->setVisible(false);
     list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
     list->horizontalHeader()->setHighlightSections(false);

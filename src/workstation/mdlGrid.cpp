@@ -4,6 +4,8 @@
 #include "platform/Messages.h"
 #include "workstation/ListModel.h"
 
+#include <array>
+#include <cmath>
 #include <QFontMetrics>
 #include <QHash>
 #include <QHeaderView>
@@ -128,6 +130,14 @@ void FlexGrid::bind(QAbstractItemModel *model)
     m_view.setProperty(kWidthProperty, QVariant());
 }
 
+void usePlainTextFont(QTableView &grid)
+{
+    QFont font = grid.font();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    font.setKerning(false);
+    grid.setFont(font);
+}
+
 void Grid_AutoSize(QTableView &grid, QLabel &lblTemp, Messages &messages)
 {
     try {
@@ -142,6 +152,8 @@ void Grid_AutoSize(QTableView &grid, QLabel &lblTemp, Messages &messages)
         font.setItalic(gridFont.italic());
         font.setStrikeOut(gridFont.strikeOut());
         font.setUnderline(gridFont.underline());
+        font.setStyleStrategy(gridFont.styleStrategy());
+        font.setKerning(gridFont.kerning());
         lblTemp.setFont(font);
         lblTemp.setWordWrap(false);
 
@@ -155,6 +167,33 @@ void Grid_AutoSize(QTableView &grid, QLabel &lblTemp, Messages &messages)
                 it = measured.insert(text, qRound(metrics.horizontalAdvance(text) * tpp));
             return *it;
         };
+        // Drawn without shaping and kerning, a text is exactly as wide as its characters
+        // together; their sum (with a pixel to spare for rounding) is then an upper bound
+        // that spares measuring every text that cannot raise the column's width.
+        const bool additive = (font.styleStrategy() & QFont::PreferNoShaping) && !font.kerning();
+        const QFontMetricsF metricsF(font);
+        std::array<double, 0x250> charWidth;
+        charWidth.fill(-1);
+        auto upperBound = [&](const QString &text) {
+            double px = 1;
+            for (const QChar c : text) {
+                const char16_t u = c.unicode();
+                if (u < charWidth.size()) {
+                    if (charWidth[u] < 0)
+                        charWidth[u] = metricsF.horizontalAdvance(c);
+                    px += charWidth[u];
+                } else {
+                    px += metricsF.horizontalAdvance(c);
+                }
+            }
+            return static_cast<int>(std::ceil(px * tpp)) + 1;
+        };
+        auto raises = [&](const QString &text, int max) {
+            if (additive && upperBound(text) + 100 <= max)
+                return -1;
+            const int w = widthOf(text);
+            return w + 100 > max ? w : -1;
+        };
 
         FlexGrid g(grid);
         const QAbstractItemModel *model = grid.model();
@@ -163,8 +202,8 @@ void Grid_AutoSize(QTableView &grid, QLabel &lblTemp, Messages &messages)
         for (int col = g.fixedCols(); col < g.cols(); ++col) {
             int max = 0;
             for (int row = g.fixedRows(); row < rows; ++row) {
-                const int w = widthOf(list ? list->text(row - 1, col - 1) : g.textMatrix(row, col));
-                if (w + 100 > max)
+                const int w = raises(list ? list->text(row - 1, col - 1) : g.textMatrix(row, col), max);
+                if (w >= 0)
                     max = w + 250;
             }
             g.setColWidth(col, max);

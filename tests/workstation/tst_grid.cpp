@@ -54,6 +54,8 @@ private slots:
     void autoSizeWidths_data();
     void autoSizeWidths();
     void autoSizeWithoutDataRowsGivesZero();
+    void plainTextFontSizesAsMeasuringEveryText_data();
+    void plainTextFontSizesAsMeasuringEveryText();
     void autoSizeKeepsFixedColumnAndSizedColumnsOnFailure();
     void rowsAndColumnsCountHeaderAndFixedColumn();
     void textMatrixOutsideTheGridFails();
@@ -100,6 +102,39 @@ void GridTest::autoSizeWidths()
     QCOMPARE(messages.count(), 0);
     QCOMPARE(lblTemp.font().family(), view.font().family());
     QVERIFY(!lblTemp.wordWrap());
+}
+
+void GridTest::plainTextFontSizesAsMeasuringEveryText_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QStringList growing;
+    for (int i = 0; i < 300; ++i)
+        growing << QStringLiteral("Name%1").arg(i * 37 % 1000) + QString(i % 13, QLatin1Char(i % 2 ? 'W' : 'i'));
+    QTest::newRow("many names") << growing;
+    QTest::newRow("umlauts and sharp s") << QStringList{"Strauß", "STRAUSS", "Äöüß", "Müller-Lüdenscheidt", "ÄÄÄÄÄÄ"};
+    QTest::newRow("kerning pairs") << QStringList{"AVAVAVAV", "WAWAWAWA", "To Ty Te", "LTLTLT", "AVAVAVAVA"};
+    QTest::newRow("combining marks and other scripts")
+        << QStringList{"e\u0301e\u0301e\u0301", "Ελληνικά", "名前名前", "Zoë", "fi fl ffi"};
+    QTest::newRow("narrow then wide by small steps") << QStringList{"1", "11", "111", "1111", "11111", "111111"};
+}
+
+void GridTest::plainTextFontSizesAsMeasuringEveryText()
+{
+    QFETCH(QStringList, texts);
+    QTableView view;
+    usePlainTextFont(view);
+    QLabel lblTemp;
+    test::FakeMessages messages;
+    auto model = listOf({texts});
+    FlexGrid grid(view);
+    grid.bind(model.get());
+    Grid_AutoSize(view, lblTemp, messages);
+    // The rule applied to every text, measured one by one.
+    int max = 0;
+    for (const QString &t : texts)
+        if (twips(view, t) + 100 > max)
+            max = twips(view, t) + 250;
+    QCOMPARE(grid.colWidth(1), max);
 }
 
 void GridTest::autoSizeWithoutDataRowsGivesZero()

@@ -1,0 +1,5 @@
+add_executable(bench_startup_probe startup_probe.cpp)
+target_link_libraries(bench_startup_probe PRIVATE kavio_gui)
+kavio_add_bench(bench_startup SOURCES bench_startup.cpp)
+add_dependencies(bench_startup bench_startup_probe)
+target_compile_definitions(bench_startup PRIVATE KAVIO_STARTUP_PROBE="$<TARGET_FILE:bench_startup_probe>")

@@ -1,0 +1,76 @@
+// A program start as the operator has it, for the start-up benchmark: the splash window
+// left through its key handler, the start-up question answered No, and the process ends
+// as soon as the main window is shown. "empty" starts only an empty Qt window.
+#include "app/Errors.h"
+#include "app/frmSplash.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtFileDialogs.h"
+#include "platform/QtPrinters.h"
+#include "platform/QtSerialLine.h"
+#include "platform/RegistrySettings.h"
+#include "platform/Shell.h"
+#include "workstation/frmMain.h"
+
+#include <memory>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QTimer>
+
+namespace {
+
+// The operator's answers: No to every question, OK to every message.
+class AnswerNo final : public kavio::Messages {
+public:
+    void show(const QString &, kavio::MsgIcon, const QString &) override {}
+    bool ask(const QString &, kavio::MsgIcon, const QString &) override { return false; }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode == QLatin1String("empty")) {
+        QWidget window;
+        window.show();
+        QTimer::singleShot(0, &app, &QApplication::quit);
+        return app.exec();
+    }
+    if (argc < 3)
+        return 2;
+
+    QApplication::setApplicationName(kavio::applicationTitle());
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    AnswerNo messages;
+    kavio::RegistrySettings settings = kavio::RegistrySettings::fromEnvironment();
+    kavio::QtSerialLine serial;
+    kavio::SystemPrinterFactory printers;
+    kavio::QtFileDialogs dialogs;
+    kavio::DesktopShell shell;
+    kavio::SystemClock clock;
+    const kavio::ProgramFolder folder(QString::fromLocal8Bit(argv[2]));
+    const kavio::Platform platform{&messages, &settings, &serial, &printers, &dialogs, &shell, &clock, &folder};
+
+    std::unique_ptr<kavio::frmMain> mainWindow;
+    kavio::frmSplash splash(platform, [&] {
+        kavio::ensureSegmentDatabase(kavio::segmentePath(platform));
+        mainWindow = std::make_unique<kavio::frmMain>(platform);
+        mainWindow->show();
+        QTimer::singleShot(0, &app, &QApplication::quit);
+    });
+    if (!splash.Form_Load())
+        return 1;
+    splash.show();
+    QTimer::singleShot(0, &splash, [&splash] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+        QApplication::sendEvent(&splash, &press);
+    });
+    const int rc = app.exec();
+    return rc == 0 && mainWindow ? 0 : 3;
+}
