@@ -107,27 +107,29 @@ static const char *kImportColumns = "SELECT Name, Vorname, GebDat, PLZ, Ort, Ken
 
 QString importList()
 {
-    return QString::fromLatin1(kImportColumns) +
-           QStringLiteral("ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
+    return QString::fromLatin1(kImportColumns);
 }
 
 QString importListByPrefix()
 {
-    return QString::fromLatin1(kImportColumns) +
-           QStringLiteral("WHERE FOLD(Name) LIKE ? ESCAPE '\\' "
-                          "ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr");
+    return QString::fromLatin1(kImportColumns) + QStringLiteral("WHERE FOLD(Name) LIKE ? ESCAPE '\\'");
 }
 
-QString importListByNameRanges(int boundedRanges)
+QString importListByNameRanges(int boundedFolded, bool plainRange)
 {
-    QString ranges = QStringLiteral("Name >= ?");
-    for (int i = 0; i < boundedRanges; ++i)
-        ranges += QStringLiteral(" OR (Name >= ? AND Name < ?)");
-    return QString::fromLatin1(kImportColumns) +
-           QStringLiteral("WHERE (%1) AND FOLD(Name) LIKE ? ESCAPE '\\' "
-                          "ORDER BY Name COLLATE GERMAN, Vorname COLLATE GERMAN, LfdNr")
-               .arg(ranges);
+    const QString select = QString::fromLatin1(kImportColumns);
+    const QString pattern = QStringLiteral(" AND FOLD(Name) LIKE ? ESCAPE '\\'");
+    // NOCASE spelled out: the ranges rely on it whatever the column was declared with.
+    const QString range = QStringLiteral("WHERE Name COLLATE NOCASE >= ? AND Name COLLATE NOCASE < ?");
+    QStringList parts{select + QStringLiteral("WHERE Name COLLATE NOCASE >= ?") + pattern};
+    for (int i = 0; i < boundedFolded; ++i)
+        parts << select + range + pattern;
+    if (plainRange)
+        parts << select + range;
+    return parts.join(QStringLiteral(" UNION ALL "));
 }
+
+QString mappedReading() { return QStringLiteral("PRAGMA mmap_size = 268435456"); }
 
 QString foldedPrefixPattern(const QString &prefix)
 {

@@ -45,7 +45,9 @@ QString personExists();
 QString personListMain();
 
 // -- Person lists of the import window (BIA.mdb or Segmente.mdb) -------------------------
-// All persons: Name, Vorname, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr by Name, Vorname.
+// Unordered: the window orders the rows by the folded Name, then Vorname, folding each
+// name once (a collation folds at every comparison, too slow for 100,000 persons).
+// All persons: Name, Vorname, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr.
 QString importList();
 // Persons whose surname starts with a prefix: the folded prefix pattern (see
 // foldedPrefixPattern) as the one parameter.
@@ -53,10 +55,13 @@ QString importListByPrefix();
 // LIKE pattern for a surname prefix, folded and with %, _ and the escape character
 // taken literally (ESCAPE '\').
 QString foldedPrefixPattern(const QString &prefix);
-// The same list through the NOCASE name index: one open-ended name range (names that
-// start with a non-ASCII letter) and boundedRanges half-open ranges, each a pair of
-// parameters (from, below), then the folded prefix pattern that decides exactly.
-QString importListByNameRanges(int boundedRanges);
+// The same list through the NOCASE name index, one part per name range (disjoint):
+// names from a bound on (from, pattern), then boundedFolded ranges (from, below,
+// pattern), then, when plainRange, one range that needs no pattern (from, below). The
+// pattern is the folded prefix pattern and decides exactly where it is checked.
+QString importListByNameRanges(int boundedFolded, bool plainRange);
+// Reading through a file mapping for the rest of the connection.
+QString mappedReading();
 // Details of one person: LfdNr -> Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes, LfdNr.
 QString personDetails();
 

@@ -6,9 +6,11 @@
 #include "db/GermanText.h"
 #include "db/Statements.h"
 
+#include <algorithm>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QVariant>
+#include <vector>
 
 namespace kavio {
 
@@ -19,13 +21,14 @@ bool isAscii(QChar c)
     return c.unicode() < 0x80;
 }
 
-// The smallest text above every text that starts with prefix (its last character
-// raised by one). Under NOCASE a raised character may land on an upper-case letter
-// and so compare higher still: the range only grows, and the pattern decides.
+// The smallest text above every text that starts with prefix, in NOCASE order: the last
+// character raised by one. A folded prefix has no capitals; '@' is the one character
+// whose successor is a capital, which NOCASE reads as small, so it is followed by '['.
 QString above(const QString &prefix)
 {
     QString s = prefix;
-    s.back() = QChar(static_cast<char16_t>(s.back().unicode() + 1));
+    const char16_t last = s.back().unicode();
+    s.back() = last == u'@' ? QChar(u'[') : QChar(static_cast<char16_t>(last + 1));
     return s;
 }
 
@@ -35,8 +38,34 @@ QString shownDate(const QVariant &v)
     if (v.isNull())
         return {};
     const QString text = v.toString();
+    // Rearranged rather than parsed and formatted: the list shows every person's date.
+    auto isoForm = [&] {
+        if (text.size() != 10)
+            return false;
+        for (qsizetype i = 0; i < 10; ++i)
+            if ((i == 4 || i == 7) ? text[i] != QLatin1Char('-') : !text[i].isDigit())
+                return false;
+        return true;
+    };
+    if (isoForm())
+        return text.mid(8, 2) + QLatin1Char('.') + text.mid(5, 2) + QLatin1Char('.') + text.left(4);
     const QDate d = fromIsoDate(text);
     return d.isValid() ? germanDate(d) : text;
+}
+
+// The key by which names are ordered and matched: foldGerman, with a short way for
+// the plain ASCII most names are.
+QString nameKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return foldGerman(name);
+        if (u >= 'A' && u <= 'Z')
+            c = QChar(static_cast<char16_t>(u + 32));
+    }
+    return key;
 }
 
 QString shownText(const QVariant &v)
@@ -54,16 +83,16 @@ QList<NameRange> nameRangesForPrefix(const QString &foldedPrefix)
     // A surname qualifies either with an ASCII head as long as the prefix (the prefix
     // itself, letter case ignored), or with a shorter ASCII head equal to the start of
     // the prefix followed by a non-ASCII letter, whose folding decides.
-    ranges.append({QString(QChar(0x80)), QString()});
+    ranges.append({QString(QChar(0x80)), QString(), true});
     qsizetype asciiHead = 0;
     while (asciiHead < foldedPrefix.size() && isAscii(foldedPrefix[asciiHead]))
         ++asciiHead;
     for (qsizetype i = 1; i <= asciiHead && i < foldedPrefix.size(); ++i) {
         const QString head = foldedPrefix.left(i);
-        ranges.append({head + QChar(0x80), above(head)});
+        ranges.append({head + QChar(0x80), above(head), true});
     }
     if (asciiHead == foldedPrefix.size())
-        ranges.append({foldedPrefix, above(foldedPrefix)});
+        ranges.append({foldedPrefix, above(foldedPrefix), false});
     return ranges;
 }
 
@@ -79,19 +108,50 @@ QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchTex
         q = db.exec(sql::importListByPrefix(), {sql::foldedPrefixPattern(prefix)});
     } else {
         const QList<NameRange> ranges = nameRangesForPrefix(folded);
-        QVariantList values{ranges.first().from};
-        for (qsizetype i = 1; i < ranges.size(); ++i)
-            values << ranges[i].from << ranges[i].below;
-        values << sql::foldedPrefixPattern(prefix);
-        q = db.exec(sql::importListByNameRanges(static_cast<int>(ranges.size() - 1)), values);
+        const QString pattern = sql::foldedPrefixPattern(prefix);
+        QVariantList values;
+        for (const NameRange &r : ranges) {
+            values << r.from;
+            if (!r.below.isNull())
+                values << r.below;
+            if (r.checkFolded)
+                values << pattern;
+        }
+        const bool plain = !ranges.constLast().checkFolded;
+        const int foldedRanges = static_cast<int>(ranges.size()) - 1 - (plain ? 1 : 0);
+        // The pages of the rows are read through the file mapping: cheaper than a read
+        // per page for rows spread over the whole table.
+        db.exec(sql::mappedReading());
+        q = db.exec(sql::importListByNameRanges(foldedRanges, plain), values);
     }
-    QList<PersonRow> rows;
+    // Ordered here, by Name, then Vorname, as German readers expect (see compareGerman),
+    // then by number: each name is folded once instead of at every comparison.
+    struct Keyed {
+        QString name, vorname;
+        qint64 lfdNr;
+        PersonRow row;
+    };
+    std::vector<Keyed> keyed;
     while (q.next()) {
-        PersonRow r;
+        Keyed k;
         for (int c = 0; c < kPersonColumns; ++c)
-            r[c] = c == 2 ? shownDate(q.value(c)) : shownText(q.value(c));
-        rows.append(std::move(r));
+            k.row[c] = c == 2 ? shownDate(q.value(c)) : shownText(q.value(c));
+        k.name = nameKey(k.row[0]);
+        k.vorname = nameKey(k.row[1]);
+        k.lfdNr = q.value(kLfdNrColumn).toLongLong();
+        keyed.push_back(std::move(k));
     }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        if (const int c = a.name.compare(b.name))
+            return c < 0;
+        if (const int c = a.vorname.compare(b.vorname))
+            return c < 0;
+        return a.lfdNr < b.lfdNr;
+    });
+    QList<PersonRow> rows;
+    rows.reserve(static_cast<qsizetype>(keyed.size()));
+    for (Keyed &k : keyed)
+        rows.append(std::move(k.row));
     return rows;
 }
 

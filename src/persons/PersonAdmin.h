@@ -36,13 +36,16 @@ using PersonBoxes = std::array<QString, kDetailBoxes>;
 // persons for an empty text; ordered by Name, then Vorname. Throws KavioError.
 QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchText);
 
-// The name ranges of the NOCASE index that hold every surname whose folded form
-// starts with foldedPrefix (a superset: the folded pattern decides). The first range
-// is open-ended and holds the names beginning with a non-ASCII letter. Empty for an
-// empty prefix.
+// The name ranges of the NOCASE index that together hold exactly the surnames whose
+// folded form starts with foldedPrefix, when the folded pattern is checked on the
+// ranges marked so. The first range is open-ended: names beginning with a non-ASCII
+// letter. Then, for each start of the prefix, the names continuing it with a non-ASCII
+// letter; last, when the prefix is plain ASCII, the names that begin with it (letter
+// case ignored), which match without folding. Empty for an empty prefix.
 struct NameRange {
     QString from;
     QString below; // null: no upper bound
+    bool checkFolded = true;
 };
 QList<NameRange> nameRangesForPrefix(const QString &foldedPrefix);
 

@@ -30,7 +30,8 @@ QVariant PersonListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == Qt::DisplayRole)
+    // The tip shows what a narrow column cuts off.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return text(index.row(), index.column());
     // Numbers line up on the right, as in every list of the program.
     if (role == Qt::TextAlignmentRole && index.column() >= 6)

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyle>
 
 namespace kavio {
 
@@ -287,6 +288,18 @@ void frmImport::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+int frmImport::fittingWidth(int column) const
+{
+    // The given widths suit a smaller system font than most today: no column is made
+    // narrower than its heading, nor the birth date narrower than a whole date.
+    const int margin = 2 * ui->Grid1->style()->pixelMetric(QStyle::PM_HeaderMargin) + 4;
+    const QString heading = QString::fromLatin1(kPersonColumnNames[column]);
+    int width = ui->Grid1->horizontalHeader()->fontMetrics().horizontalAdvance(heading) + margin;
+    if (column == 2)
+        width = std::max(width, ui->Grid1->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + margin);
+    return width;
+}
+
 int frmImport::twipsToPixels(int twips) const
 {
     return qRound(twips * ui->Grid1->logicalDpiX() / 1440.0);
@@ -301,8 +314,10 @@ void frmImport::applyColumnWidths()
     m_settingWidths = true;
     const QList<int> kept = decodeColumnWidths(m_platform.settings->ownSetting(kWidthsApp, kWidthsSection, kWidthsKey));
     for (int c = 0; c < kPersonColumns; ++c) {
-        const int twips = c < kept.size() && kept[c] > 0 ? kept[c] : kPersonColumnTwips[c];
-        ui->Grid1->setColumnWidth(c, twipsToPixels(twips));
+        if (c < kept.size() && kept[c] > 0)
+            ui->Grid1->setColumnWidth(c, twipsToPixels(kept[c]));
+        else
+            ui->Grid1->setColumnWidth(c, std::max(twipsToPixels(kPersonColumnTwips[c]), fittingWidth(c)));
     }
     m_settingWidths = false;
 }

@@ -63,6 +63,7 @@ private:
     void showMode(bool importMode);
     void applyColumnWidths();
     void keepColumnWidths();
+    int fittingWidth(int column) const;
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
 

@@ -583,21 +583,27 @@ void TestFrmImport::columnWidths()
     s.bed.settings.setOwnSetting("MyApplication", "Grid1", "ColWidths", "3000,x,1200,,,,,,1300");
     s.open(true);
     QTableView *grid = s.grid();
+    QCOMPARE(grid->columnWidth(0), px(grid, 3000));
+    QCOMPARE(grid->columnWidth(2), px(grid, 1200));
+    // The others get the fill's widths, widened only where a heading would not fit.
     const int twips[] = {3000, 1500, 1200, 750, 1000, 1000, 800, 800};
-    for (int c = 0; c < 8; ++c)
-        QCOMPARE(grid->columnWidth(c), px(grid, twips[c]));
+    for (int c : {1, 3, 4, 5, 6, 7})
+        QVERIFY(grid->columnWidth(c) >= px(grid, twips[c]));
+    QCOMPARE(grid->columnWidth(3), px(grid, 750));
 
     // The operator drags a column: it keeps its width through refills and is kept for
     // the next opening.
     grid->horizontalHeader()->resizeSection(1, 200);
     type(s.search(), QStringLiteral("m"));
     QCOMPARE(grid->columnWidth(1), 200);
+    const int lfdNrWidth = grid->columnWidth(7);
     s.window->close();
     const QList<int> kept = decodeColumnWidths(s.bed.settings.ownSetting("MyApplication", "Grid1", "ColWidths"));
     QCOMPARE(kept.size(), 9);
     QCOMPARE(kept[0], 3000);
     QCOMPARE(px(grid, kept[1]), 200);
     QCOMPARE(kept[3], 750);
+    QCOMPARE(px(grid, kept[7]), lfdNrWidth);
     QCOMPARE(kept[8], 1300);
 
     s.open(false);
@@ -639,6 +645,15 @@ void TestFrmImport::nothingCutOff()
             box && box->fontMetrics().horizontalAdvance(box->text()) > box->width() - 8)
             cut << w->objectName() + " text cut off";
     }
+    // The list: headings and birth dates are whole.
+    for (int c = 0; c < 8; ++c) {
+        const QString heading = s.window->gridModel().headerData(c, Qt::Horizontal).toString();
+        if (s.grid()->horizontalHeader()->fontMetrics().horizontalAdvance(heading) + 6 > s.grid()->columnWidth(c))
+            cut << "heading " + heading;
+    }
+    for (int r = 0; r < s.window->gridModel().rowCount(); ++r)
+        if (s.grid()->fontMetrics().horizontalAdvance(s.window->gridModel().text(r, 2)) + 6 > s.grid()->columnWidth(2))
+            cut << "birth date in row " + QString::number(r);
     if (auto *group = s.c<QGroupBox>("frmArtMessung");
         group->fontMetrics().horizontalAdvance(group->title()) > group->width())
         cut << "frmArtMessung title";
