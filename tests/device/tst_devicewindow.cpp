@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <random>
 
 using namespace kavio;
 using namespace kavio::test;
@@ -87,6 +88,7 @@ private slots:
     void dataLoss_data();
     void dataLoss();
     void eventsDuringAMessageWait();
+    void arbitraryBytes();
     void unischbarShowsTheFirstMarker();
     void portClosedWhenLeaving();
 };
@@ -333,6 +335,46 @@ void tst_DeviceWindow::eventsDuringAMessageWait()
     QCOMPARE(field(w, "txtW50ArmLinks"), before);
     QVERIFY(w.MSComm1->waiting.isEmpty());
     QVERIFY(!w.MSComm1->busy);
+}
+
+void tst_DeviceWindow::arbitraryBytes()
+{
+    // Random bytes in random reads, half of them record-like, with and without a chosen
+    // segment: the handler neither crashes nor keeps more than its window, and the fields
+    // only ever show 16-bit numbers.
+    Measuring m(QStringLiteral("BeinRe"));
+    frmMain &w = *m.window;
+    QHash<QString, QString> initial;
+    for (QLineEdit *f : w.valueFields)
+        initial.insert(f->objectName(), f->text());
+    std::mt19937 random(2026);
+    const QByteArray alphabet("ARBLM015;,0123456789 \r\n\0\xff", 25);
+    for (int round = 0; round < 3000; ++round) {
+        w.strSegment = round % 300 < 30 ? QString() : QStringLiteral("BeinRe");
+        QByteArray chunk(static_cast<int>(random() % 64), '\0');
+        for (char &c : chunk)
+            c = random() % 2 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+        if (round % 1000 == 0)
+            chunk = "BRM050 " + QByteArray(4000, '9'); // no ";" for a long time
+        m.bed.serial.receive(chunk);
+        QVERIFY(w.MSComm1->strComInBuffer().size() <= 60);
+    }
+    QVERIFY(m.bed.serial.pending.isEmpty());
+    QVERIFY(w.MSComm1->waiting.isEmpty());
+    for (const auto &shown : m.bed.messages.shown)
+        QVERIFY2(shown.text == kWrong || shown.text == kChoose, qPrintable(shown.text));
+    for (QLineEdit *f : w.valueFields) {
+        if (f->text() == initial.value(f->objectName()))
+            continue;
+        bool ok = false;
+        const int v = f->text().toInt(&ok);
+        QVERIFY2(ok && v >= -32768 && v <= 32767, qPrintable(f->objectName() + u'=' + f->text()));
+        QVERIFY2(f->objectName().contains(QLatin1String("BeinRe")), qPrintable(f->objectName()));
+    }
+    // After all that, a sound record is still taken.
+    m.bed.serial.receive("BRM100 2335,0229;\r\n");
+    QCOMPARE(field(w, "txtW100BeinRechts"), QStringLiteral("234"));
+    QCOMPARE(field(w, "txtXc100BeinRechts"), QStringLiteral("23"));
 }
 
 void tst_DeviceWindow::unischbarShowsTheFirstMarker()
