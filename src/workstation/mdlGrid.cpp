@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 
 namespace kavio {
@@ -93,7 +94,12 @@ void FlexGrid::setColWidth(int col, int twips)
         if (px > 0)
             m_view.verticalHeader()->setFixedWidth(px);
     } else {
-        m_view.setColumnWidth(col - 1, px);
+        // The width kept is the grid's; on screen a column is never narrower than its
+        // header, so a list without rows or of short numbers still names its columns.
+        const QHeaderView *header = m_view.horizontalHeader();
+        const int margin = 2 * m_view.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 2;
+        const QString title = m_view.model()->headerData(col - 1, Qt::Horizontal).toString();
+        m_view.setColumnWidth(col - 1, qMax(px, header->fontMetrics().horizontalAdvance(title) + margin));
     }
 }
 
