@@ -328,9 +328,15 @@ void tst_DeviceWindow::eventsDuringAMessageWait()
 
     const QString before = field(w, "txtW50ArmLinks");
     // While the refusal is on screen the right record arrives, character by character.
-    box.whileOpen = [&] { trickle(bed.serial, "ARM050 2900,0310;\r\n"); };
+    const QString arBefore = field(w, "txtW50ArmRechts");
+    QString whileOpen;
+    box.whileOpen = [&] {
+        trickle(bed.serial, "ARM050 2900,0310;\r\n");
+        whileOpen = field(w, "txtW50ArmRechts");
+    };
     trickle(bed.serial, "ALM050 1111,0111;\r\n");
     QCOMPARE(bed.messages.texts(), QStringList{kWrong});
+    QCOMPARE(whileOpen, arBefore); // nothing handled while the box was open
     QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
     QCOMPARE(field(w, "txtW50ArmLinks"), before);
     QVERIFY(w.MSComm1->waiting.isEmpty());
