@@ -44,9 +44,11 @@ else
   app_pid=$!
   sleep 2
   xdotool key space        # leave the splash window
-  sleep 1.5
-  xdotool key Escape       # "Automatische Messung?" -> Nein
-  sleep 1.5
+  sleep 2
+  # "Automatische Messung?" -> Nein (without a window manager the box needs the focus first)
+  box=$(xdotool search --onlyvisible --name '^KavioSegment$' | tail -1)
+  xdotool windowfocus --sync "$box" key Escape
+  sleep 2
   import -window root "$shot"
   kill $app_pid 2>/dev/null || true
   kill $xvfb_pid 2>/dev/null || true

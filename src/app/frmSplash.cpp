@@ -57,7 +57,9 @@ void frmSplash::leave()
         return;
     m_left = true;
     Timer.stop();
-    // The main window comes up first, so the program never stands without a window.
+    // Hidden, not closed, until the main window is up: the program must never stand
+    // without an open window, or it would end.
+    hide();
     if (m_openMain)
         m_openMain();
     close();

@@ -8,6 +8,7 @@
 #include "workstation/ListModel.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 
 static void initKavioResources()
 {
@@ -15,6 +16,30 @@ static void initKavioResources()
 }
 
 namespace kavio {
+
+namespace {
+
+// Keeps a caption label shown exactly while the control it names is shown.
+class FollowVisibility final : public QObject {
+public:
+    FollowVisibility(QWidget *control, QWidget *caption) : QObject(control), m_caption(caption)
+    {
+        control->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShowToParent)
+            m_caption->setVisible(true);
+        else if (event->type() == QEvent::HideToParent)
+            m_caption->setVisible(false);
+        return false;
+    }
+
+private:
+    QWidget *m_caption;
+};
+
+} // namespace
 
 frmMain::frmMain(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>())
@@ -37,6 +62,7 @@ frmMain::~frmMain() = default;
 void frmMain::collectControls()
 {
     auto label = [this](const QString &name) { return findChild<QLabel *>(name); };
+    new FollowVisibility(ui->txtTestDatum, ui->lblTestDatum);
     for (int i = 0; i < 4; ++i) {
         const QString idx = QString::number(i);
         lblR_Ar[i] = label(QStringLiteral("lblR_Ar_") + idx);
