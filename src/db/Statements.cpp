@@ -129,7 +129,10 @@ QString importListByNameRanges(int boundedFolded, bool plainRange)
     return parts.join(QStringLiteral(" UNION ALL "));
 }
 
-QString mappedReading() { return QStringLiteral("PRAGMA mmap_size = 268435456"); }
+QString mappedReading()
+{
+    return QStringLiteral("PRAGMA mmap_size = 268435456");
+}
 
 QString foldedPrefixPattern(const QString &prefix)
 {
@@ -155,8 +158,14 @@ QString integrityCheck()
 {
     return QStringLiteral("PRAGMA integrity_check");
 }
-QString readLockProbe() { return QStringLiteral("SELECT count(*) FROM sqlite_master"); }
-QString journalMode() { return QStringLiteral("PRAGMA journal_mode"); }
+QString readLockProbe()
+{
+    return QStringLiteral("SELECT count(*) FROM sqlite_master");
+}
+QString journalMode()
+{
+    return QStringLiteral("PRAGMA journal_mode");
+}
 QString backupTargetSettings()
 {
     return QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF");

@@ -42,7 +42,10 @@ void frmMain::Nullen_Messfelder()
         f->setText(QStringLiteral("0"));
 }
 
-void frmMain::Ausblenden_EinOderZwei() { ui->fraEinoderZwei->setVisible(false); }
+void frmMain::Ausblenden_EinOderZwei()
+{
+    ui->fraEinoderZwei->setVisible(false);
+}
 
 void frmMain::Ausblenden_Speicherknoepfe()
 {
@@ -82,7 +85,8 @@ void frmMain::Leeren_Behandlungsoptionen()
 
 void frmMain::Leeren_Kopfzeile()
 {
-    for (QLabel *l : {ui->LBL_Top_Alter, ui->LBL_Top_GebDat, ui->LBL_Top_Name, ui->LBL_Top_PNUMMER, ui->LBL_Top_Vorname})
+    for (QLabel *l :
+         {ui->LBL_Top_Alter, ui->LBL_Top_GebDat, ui->LBL_Top_Name, ui->LBL_Top_PNUMMER, ui->LBL_Top_Vorname})
         l->clear();
 }
 
@@ -135,10 +139,22 @@ void frmMain::optEineBeh_Click()
     ui->txtTestDatum->setEnabled(false);
 }
 
-void frmMain::optZweiBeh_Click() { optEineBeh_Click(); }
+void frmMain::optZweiBeh_Click()
+{
+    optEineBeh_Click();
+}
 
-void frmMain::optR5_Click() { strWFeld = QStringLiteral("W5"); }
-void frmMain::optR50_Click() { strWFeld = QStringLiteral("W50"); }
-void frmMain::optR100_Click() { strWFeld = QStringLiteral("W100"); }
+void frmMain::optR5_Click()
+{
+    strWFeld = QStringLiteral("W5");
+}
+void frmMain::optR50_Click()
+{
+    strWFeld = QStringLiteral("W50");
+}
+void frmMain::optR100_Click()
+{
+    strWFeld = QStringLiteral("W100");
+}
 
 } // namespace kavio
