@@ -42,12 +42,15 @@ else
   sleep 1
   ./KavioSegment &
   app_pid=$!
-  sleep 2
-  xdotool key space        # leave the splash window
-  sleep 2
-  # "Automatische Messung?" -> Nein (without a window manager the box needs the focus first)
-  box=$(xdotool search --onlyvisible --name '^KavioSegment$' | tail -1)
-  xdotool windowfocus --sync "$box" key Escape
+  # Without a window manager a window gets the keyboard only when focused explicitly.
+  press() { # window-name-pattern key
+    local w
+    w=$(timeout 15 xdotool search --sync --onlyvisible --name "$1" | tail -1) || true
+    [[ -n "$w" ]] && xdotool windowfocus --sync "$w" key "$2" || true
+  }
+  press 'Willkommen' space      # leave the splash window
+  sleep 1
+  press '^KavioSegment$' Escape # "Automatische Messung?" -> Nein
   sleep 2
   import -window root "$shot"
   kill $app_pid 2>/dev/null || true
