@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <QString>
+#include <QVariant>
 
 class QAbstractItemModel;
 
@@ -21,5 +22,24 @@ using ExportProgress = std::function<void(int rowsDone)>;
 // How often (in rows) the exports report progress; reporting every row would cost more
 // than the writing itself.
 constexpr int kProgressStep = 256;
+
+// Values that the exports write as numbers (right-aligned, numeric cells); everything
+// else goes out as text.
+inline bool isNumber(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace kavio

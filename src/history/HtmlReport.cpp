@@ -27,21 +27,6 @@ const char *const kStyle = "body{font-family:Arial,Helvetica,sans-serif;font-siz
                            "td.m{text-align:center}\n"
                            "p.fuss{margin-top:10px;font-weight:bold}\n";
 
-bool isNumber(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 int pageCount(int rows, int rowsPerPage)

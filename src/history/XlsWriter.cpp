@@ -84,24 +84,6 @@ int shortStringSize(const QString &s)
     return 2 + static_cast<int>(s.size()) * (fitsLatin1(s) ? 1 : 2);
 }
 
-// Numbers that Excel shows as numbers; everything else goes out as text.
-bool isNumber(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
 struct SheetPlan {
     QString name;
     int firstRow; // first model row on this sheet

@@ -18,14 +18,7 @@ namespace kavio {
 void frmMain::setupList()
 {
     QTableView *list = ui->grdMessungen;
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setWordWrap(false);
-    usePlainTextFont(*list);
-    list->verticalHeader()->setVisible(false);
-    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
-    list->horizontalHeader()->setHighlightSections(false);
+    prepareReadOnlyList(*list);
     ui->txtMessNr->setText(QStringLiteral("   "));
 }
 

@@ -45,14 +45,7 @@ QString tickedSegment(Ui::frmMain &ui)
 void frmMain::setupSelection()
 {
     QTableView *list = ui->ocxFlex;
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setWordWrap(false);
-    usePlainTextFont(*list);
-    list->verticalHeader()->setVisible(false);
-    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
-    list->horizontalHeader()->setHighlightSections(false);
+    prepareReadOnlyList(*list);
     // A click takes the row over; so does Enter on the row chosen with the keyboard.
     connect(list, &QTableView::clicked, this, [this](const QModelIndex &index) {
         if (index.isValid())

@@ -219,4 +219,16 @@ void Grid_AutoSize(QTableView &grid, QLabel &lblTemp, Messages &messages)
     }
 }
 
+void prepareReadOnlyList(QTableView &grid)
+{
+    grid.setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid.setSelectionMode(QAbstractItemView::SingleSelection);
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.setWordWrap(false);
+    usePlainTextFont(grid);
+    grid.verticalHeader()->setVisible(false);
+    grid.verticalHeader()->setDefaultSectionSize(grid.fontMetrics().height() + 6);
+    grid.horizontalHeader()->setHighlightSections(false);
+}
+
 } // namespace kavio

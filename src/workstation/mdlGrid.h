@@ -58,6 +58,10 @@ private:
 // lets Grid_AutoSize bound a text's width by its characters before measuring it.
 void usePlainTextFont(QTableView &grid);
 
+// A list that is only read: whole rows selected one at a time, no editing, no wrapping,
+// plain text font, no row numbers.
+void prepareReadOnlyList(QTableView &grid);
+
 // Sets every non-fixed column to the width of its widest text plus a margin, in twips,
 // measured in the grid's font (taken over by the measuring label). The rule, row by row:
 // a text of width w raises the column's width to w + 250 when w + 100 exceeds it. A
