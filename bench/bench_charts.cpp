@@ -5,6 +5,8 @@
 #include "TestBed.h"
 #include "workstation/frmMain.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QChartView>
@@ -105,12 +107,5 @@ BENCHMARK(BM_TrendQueryOnly)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();
-    return 0;
+    return kavio::bench::runBenchmarks(argc, argv, {}, [] { g_fixture.reset(); });
 }

@@ -5,6 +5,8 @@
 #include "TestBed.h"
 #include "workstation/frmMain.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <random>
@@ -71,10 +73,5 @@ BENCHMARK(BM_ParserPerCharacter)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavio::bench::runBenchmarks(argc, argv);
 }

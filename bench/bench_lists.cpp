@@ -7,6 +7,8 @@
 #include "workstation/ListModel.h"
 #include "workstation/mdlGrid.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QTableView>
@@ -66,10 +68,5 @@ BENCHMARK(BM_FillMeasurementList)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavio::bench::runBenchmarks(argc, argv);
 }

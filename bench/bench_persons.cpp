@@ -6,6 +6,8 @@
 #include "persons/PersonAdmin.h"
 #include "TestBed.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QLineEdit>
@@ -134,12 +136,5 @@ BENCHMARK(BM_EmptySearchListsAll)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    bed();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavio::bench::runBenchmarks(argc, argv, [] { bed(); });
 }

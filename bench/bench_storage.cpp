@@ -7,6 +7,8 @@
 #include "TestBed.h"
 #include "workstation/frmMain.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QLineEdit>
@@ -127,11 +129,5 @@ BENCHMARK(BM_StoreSecondMeasurementOnly)->Unit(benchmark::kMillisecond)->MinTime
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kavio::bench::runBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "db/Database.h"
 #include "db/MeasurementStore.h"
 #include "TestBed.h"
+#include "Unprivileged.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -38,26 +39,6 @@ QString secondOf(const TestBed &bed, const QString &table, qint64 messId)
                   {messId})
         .toString();
 }
-
-// File permissions bind root only when it takes another identity for a while.
-class Unprivileged {
-public:
-    Unprivileged()
-    {
-        if (geteuid() == 0)
-            m_switched = seteuid(65534) == 0;
-    }
-    ~Unprivileged()
-    {
-        if (m_switched && seteuid(0) != 0)
-            qFatal("could not return to the original user");
-    }
-    Unprivileged(const Unprivileged &) = delete;
-    Unprivileged &operator=(const Unprivileged &) = delete;
-
-private:
-    bool m_switched = false;
-};
 
 // Ways a database cannot be written, each with its own undoing.
 enum class Obstacle { ReadOnlyFile, ReadOnlyFolder, LockedByOther, MissingFile };

@@ -3,6 +3,7 @@
 // cannot be written for a while.
 #include "app/Errors.h"
 #include "db/Database.h"
+#include "Unprivileged.h"
 #include "WindowDriver.h"
 
 #include <QFile>
@@ -20,26 +21,6 @@ namespace {
 const QString kInvalidValue = QStringLiteral("Bitte geben Sie einen gültigen Messwert >0 ein");
 const QString kNoValues = QStringLiteral("Bitte geben Sie Messwerte ein!");
 const QString kNoFirst = QStringLiteral("Sie haben zu dieser Person heute noch keine erste Messung gemacht!");
-
-// File permissions bind root only when it takes another identity for a while.
-class Unprivileged {
-public:
-    Unprivileged()
-    {
-        if (geteuid() == 0)
-            m_switched = seteuid(65534) == 0;
-    }
-    ~Unprivileged()
-    {
-        if (m_switched && seteuid(0) != 0)
-            qFatal("could not return to the original user");
-    }
-    Unprivileged(const Unprivileged &) = delete;
-    Unprivileged &operator=(const Unprivileged &) = delete;
-
-private:
-    bool m_switched = false;
-};
 
 struct Typed {
     const char *quantity; // W5 ... Xc100
