@@ -1,6 +1,7 @@
 // A program start as the operator has it, for the start-up benchmark: the splash window
 // left through its key handler, the start-up question answered No, and the process ends
-// as soon as the main window is shown. "empty" starts only an empty Qt window.
+// as soon as the main window is shown ("kavio"), or once the hidden person list has been
+// read as well ("ready"). "empty" starts only an empty Qt window.
 #include "app/Errors.h"
 #include "app/frmSplash.h"
 #include "db/Database.h"
@@ -62,7 +63,16 @@ int main(int argc, char *argv[])
         kavio::ensureSegmentDatabase(kavio::segmentePath(platform));
         mainWindow = std::make_unique<kavio::frmMain>(platform);
         mainWindow->show();
-        QTimer::singleShot(0, &app, &QApplication::quit);
+        if (mode != QLatin1String("ready")) {
+            QTimer::singleShot(0, &app, &QApplication::quit);
+            return;
+        }
+        auto *poll = new QTimer(mainWindow.get());
+        QObject::connect(poll, &QTimer::timeout, &app, [&] {
+            if (mainWindow->personModel())
+                QApplication::quit();
+        });
+        poll->start(1);
     });
     if (!splash.Form_Load())
         return 1;

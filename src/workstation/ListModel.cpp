@@ -37,18 +37,39 @@ void bind(sqlite3 *db, sqlite3_stmt *stmt, int i, const QVariant &v)
         throw engineError(db);
 }
 
+// Asks the engine, every thousand steps of a statement, whether to stop; the handler
+// goes with the read, the connection may live on.
+class CancelHandler {
+public:
+    CancelHandler(sqlite3 *db, const std::atomic_bool *cancel) : m_db(cancel ? db : nullptr)
+    {
+        if (m_db)
+            sqlite3_progress_handler(m_db, 1000, &stop, const_cast<std::atomic_bool *>(cancel));
+    }
+    ~CancelHandler()
+    {
+        if (m_db)
+            sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    }
+    CancelHandler(const CancelHandler &) = delete;
+    CancelHandler &operator=(const CancelHandler &) = delete;
+
+private:
+    static int stop(void *cancel) { return static_cast<const std::atomic_bool *>(cancel)->load() ? 1 : 0; }
+    sqlite3 *m_db;
+};
+
 } // namespace
 
-std::unique_ptr<ListModel> ListModel::open(const QString &dbPath, const QString &sql, const QVariantList &values,
-                                           QVector<Formatter> formatters)
+ListRows readListRows(const DbConnection &connection, const QString &sql, const QVariantList &values,
+                      QVector<ListFormatter> formatters, const std::atomic_bool *cancel)
 {
-    std::unique_ptr<ListModel> model(new ListModel);
-    model->m_db = DbConnection::open(dbPath, OpenMode::ReadOnly);
     // Read straight from the engine: a list of 100,000 rows is read in a fraction of
     // the time the general query interface takes, which converts every value twice.
-    sqlite3 *db = handleOf(model->m_db.db());
+    sqlite3 *db = handleOf(connection.db());
     if (!db)
         throw KavioError(91, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt"));
+    const CancelHandler cancelHandler(db, cancel);
     sqlite3_stmt *stmt = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &stmt, nullptr) != SQLITE_OK)
@@ -57,10 +78,11 @@ std::unique_ptr<ListModel> ListModel::open(const QString &dbPath, const QString 
     for (int i = 0; i < values.size(); ++i)
         bind(db, stmt, i + 1, values[i]);
 
+    ListRows out;
     const int columns = sqlite3_column_count(stmt);
-    model->m_columns = columns;
+    out.columns = columns;
     for (int c = 0; c < columns; ++c)
-        model->m_fields << QString::fromUtf8(sqlite3_column_name(stmt, c));
+        out.fields << QString::fromUtf8(sqlite3_column_name(stmt, c));
     formatters.resize(columns);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -76,31 +98,47 @@ std::unique_ptr<ListModel> ListModel::open(const QString &dbPath, const QString 
                 cell = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)),
                                          sqlite3_column_bytes(stmt, c));
             }
-            model->m_cells.append(formatters[c] ? formatters[c](cell) : std::move(cell));
+            out.cells.append(formatters[c] ? formatters[c](cell) : std::move(cell));
         }
-        ++model->m_rows;
+        ++out.rows;
     }
     if (rc != SQLITE_DONE)
         throw engineError(db);
+    return out;
+}
+
+std::unique_ptr<ListModel> ListModel::open(const QString &dbPath, const QString &sql, const QVariantList &values,
+                                           QVector<Formatter> formatters)
+{
+    DbConnection db = DbConnection::open(dbPath, OpenMode::ReadOnly);
+    ListRows rows = readListRows(db, sql, values, std::move(formatters));
+    return adopt(std::move(db), std::move(rows));
+}
+
+std::unique_ptr<ListModel> ListModel::adopt(DbConnection db, ListRows rows)
+{
+    std::unique_ptr<ListModel> model(new ListModel);
+    model->m_db = std::move(db);
+    model->m_rows = std::move(rows);
     return model;
 }
 
 int ListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_rows.rows;
 }
 
 int ListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_columns;
+    return parent.isValid() ? 0 : m_rows.columns;
 }
 
 const QString &ListModel::text(int row, int column) const
 {
     static const QString empty;
-    if (row < 0 || row >= m_rows || column < 0 || column >= m_columns)
+    if (row < 0 || row >= m_rows.rows || column < 0 || column >= m_rows.columns)
         return empty;
-    return m_cells[row * m_columns + column];
+    return m_rows.cells[row * m_rows.columns + column];
 }
 
 QVariant ListModel::data(const QModelIndex &index, int role) const
@@ -124,7 +162,7 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)
-        return section >= 0 && section < m_fields.size() ? QVariant(m_fields[section]) : QVariant();
+        return section >= 0 && section < m_rows.fields.size() ? QVariant(m_rows.fields[section]) : QVariant();
     return QString();
 }
 
@@ -135,7 +173,7 @@ Qt::ItemFlags ListModel::flags(const QModelIndex &index) const
 
 void ListModel::setCellBackground(int row, int column, const QColor &colour)
 {
-    if (row < 0 || row >= m_rows || column < 0 || column >= m_columns)
+    if (row < 0 || row >= m_rows.rows || column < 0 || column >= m_rows.columns)
         return;
     m_background.insert(quint64(row) << 32 | quint32(column), colour);
     const QModelIndex i = index(row, column);

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <QAbstractTableModel>
@@ -11,6 +12,23 @@
 
 namespace kavio {
 
+// The rows of one list as the grid shows them: every cell is held as its text.
+struct ListRows {
+    QStringList fields;
+    QVector<QString> cells; // row by row
+    int columns = 0;
+    int rows = 0;
+};
+
+// Turns a stored value into the text of its cell.
+using ListFormatter = std::function<QString(const QString &)>;
+
+// Runs the statement on the connection with the bound values and reads every row;
+// formatters[i], when set, formats column i. When cancel is given and becomes true the
+// read stops with the engine's "interrupted" error. Throws KavioError on failure.
+ListRows readListRows(const DbConnection &db, const QString &sql, const QVariantList &values = {},
+                      QVector<ListFormatter> formatters = {}, const std::atomic_bool *cancel = nullptr);
+
 // A read-only list bound to one of the main window's grids: the result of one query,
 // read once when the list is filled (a static result set) and kept, together with its
 // connection, until the window fills the list again. Every cell is held as the text the
@@ -18,14 +36,14 @@ namespace kavio {
 class ListModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // Turns a stored value into the text of its cell.
-    using Formatter = std::function<QString(const QString &)>;
+    using Formatter = ListFormatter;
 
-    // Opens its own connection to the database file, runs the statement with the bound
-    // values and reads every row. formatters[i], when set, formats column i. Throws
-    // KavioError when the file cannot be opened or the statement fails.
+    // Opens its own connection to the database file and reads the rows (readListRows).
+    // Throws KavioError when the file cannot be opened or the statement fails.
     static std::unique_ptr<ListModel> open(const QString &dbPath, const QString &sql, const QVariantList &values = {},
                                            QVector<Formatter> formatters = {});
+    // A list of rows read before (on another thread, say), held with a connection of its own.
+    static std::unique_ptr<ListModel> adopt(DbConnection db, ListRows rows);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -35,7 +53,7 @@ public:
 
     // The text of a cell; empty outside the list.
     const QString &text(int row, int column) const;
-    const QStringList &fieldNames() const { return m_fields; }
+    const QStringList &fieldNames() const { return m_rows.fields; }
 
     // Paints the background of one cell (the grid's cell colour).
     void setCellBackground(int row, int column, const QColor &colour);
@@ -46,10 +64,7 @@ private:
     ListModel() = default;
 
     DbConnection m_db;
-    QStringList m_fields;
-    QVector<QString> m_cells; // row by row
-    int m_columns = 0;
-    int m_rows = 0;
+    ListRows m_rows;
     QHash<quint64, QColor> m_background; // (row << 32 | column) -> colour
 };
 

@@ -6,6 +6,7 @@
 #include "platform/SerialLine.h"
 #include "ui_frmMain.h"
 #include "workstation/ListModel.h"
+#include "workstation/ListReader.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -42,7 +43,8 @@ private:
 } // namespace
 
 frmMain::frmMain(const Platform &platform, QWidget *parent)
-    : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>())
+    : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>()),
+      m_personListReader(std::make_unique<ListReader>())
 {
     initKavioResources();
     ui->setupUi(this);
@@ -161,7 +163,7 @@ void frmMain::Form_Load()
     ui->optBevor->setChecked(true);
     ui->cmdMesswerte->setEnabled(false);
     ui->cmdExtremitaet->setEnabled(false);
-    fillPatientenDaten();
+    fillPatientenDatenInBackground();
 }
 
 void frmMain::cmdBeenden_Click()
@@ -186,6 +188,7 @@ void frmMain::closePortIfOpen()
 
 void frmMain::releaseDatabase()
 {
+    m_personListReader->cancel();
     m_personModel.reset();
     m_measurementModel.reset();
 }

@@ -19,6 +19,7 @@ class frmMain;
 namespace kavio {
 
 class ListModel;
+class ListReader;
 
 // The main window: one person, one segment at a time. Its routines are spread over
 // files by concern (frmMain_*.cpp here, and the menu commands beside the windows they
@@ -75,6 +76,9 @@ public:
 
     // ---- Person and segment selection ---------------------------------------------------
     void fillPatientenDaten();
+    // The same list read on a thread of its own and bound when it is ready, so that a
+    // long list does not hold up the start; a fill in the meantime supersedes it.
+    void fillPatientenDatenInBackground();
     void cmdPatientAuswahl_Click();
     void ocxFlex_SelChange(int row);
     void FillPatiendenDaten();
@@ -140,8 +144,8 @@ public:
     ListModel *personModel() const { return m_personModel.get(); }
     ListModel *measurementModel() const { return m_measurementModel.get(); }
 
-    // Closes every database connection the window holds (the bound lists); used before
-    // the segment database is replaced.
+    // Closes every database connection the window holds (the bound lists, a list being
+    // read); used before the segment database is replaced.
     void releaseDatabase();
 
 protected:
@@ -157,11 +161,13 @@ private:
     void setupStorage();
     void setupDevice();
     void setupCharts();
+    void bindPersonList(std::unique_ptr<ListModel> model);
 
     Platform m_platform;
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<ListModel> m_personModel;
     std::unique_ptr<ListModel> m_measurementModel;
+    std::unique_ptr<ListReader> m_personListReader; // last: stopped before anything it fills goes
 
     friend class MainWindowAccess;
 };

@@ -9,6 +9,7 @@
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 #include "workstation/ListModel.h"
+#include "workstation/ListReader.h"
 #include "workstation/mdlGrid.h"
 
 #include <QHeaderView>
@@ -76,9 +77,36 @@ void frmMain::setupSelection()
     });
 }
 
+static QVector<ListFormatter> personListFormats()
+{
+    return {{}, {}, {}, &isoToGermanDate};
+}
+
 void frmMain::fillPatientenDaten()
 {
-    auto model = ListModel::open(segmentePath(m_platform), sql::personListMain(), {}, {{}, {}, {}, &isoToGermanDate});
+    m_personListReader->cancel();
+    bindPersonList(ListModel::open(segmentePath(m_platform), sql::personListMain(), {}, personListFormats()));
+}
+
+void frmMain::fillPatientenDatenInBackground()
+{
+    const QString path = segmentePath(m_platform);
+    m_personListReader->start(
+        path, sql::personListMain(), personListFormats(),
+        [this, path](ListRows rows) {
+            try {
+                bindPersonList(ListModel::adopt(DbConnection::open(path, OpenMode::ReadOnly), std::move(rows)));
+            } catch (const KavioError &) {
+                // As a failed read, below.
+            }
+        },
+        // Nothing shows the list before "Patient auswählen" fills it again, and that
+        // fill says what is wrong with the database.
+        [](const KavioError &) {});
+}
+
+void frmMain::bindPersonList(std::unique_ptr<ListModel> model)
+{
     FlexGrid grid(*ui->ocxFlex);
     grid.bind(model.get());
     m_personModel = std::move(model); // the list held before goes only now, unbound

@@ -1,8 +1,10 @@
 // The person list, the person header and counts, and the measurement list against a
 // real Segmente.mdb, driven through the window.
 #include "app/Conversions.h"
+#include "db/Statements.h"
 #include "WindowDriver.h"
 #include "workstation/ListModel.h"
+#include "workstation/ListReader.h"
 
 #include <QFile>
 #include <QFontMetrics>
@@ -34,6 +36,16 @@ qint64 rowsOf(const TestBed &bed, const QString &table)
     return scalar(bed.segmentePath(), QStringLiteral("SELECT COUNT(*) FROM ") + table).toLongLong();
 }
 
+// n persons "Name<i>" in one statement: enough rows that a read takes a while.
+void addManyPersons(const TestBed &bed, int n)
+{
+    scalar(
+        bed.segmentePath(),
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                       "INSERT INTO Teilnehmer (Name, VorName, GebDat) SELECT 'Name' || i, 'Vor', '1960-05-17' FROM n"),
+        {n});
+}
+
 } // namespace
 
 class ListsTest : public QObject {
@@ -55,6 +67,9 @@ private slots:
     void chosenRowIsTinted();
     void emptyPersonTableGivesEmptyList();
     void listsHoldTheirConnectionsUntilReleased();
+    void personListIsReadAfterStart();
+    void laterFillOrReleaseSupersedesTheStartRead();
+    void readerHandsOverOnlyTheNewestRead();
 };
 
 void ListsTest::measurementListNewestFirstInItsFormats()
@@ -374,6 +389,83 @@ void ListsTest::listsHoldTheirConnectionsUntilReleased()
     win.w->releaseDatabase();
     QVERIFY(!win.w->personModel() && !win.w->measurementModel());
     QCOMPARE(gridRows(*win.w, QStringLiteral("grdMessungen")), 0);
+}
+
+void ListsTest::personListIsReadAfterStart()
+{
+    TestBed bed;
+    addManyPersons(bed, 3000);
+    frmMain w(bed.platform);
+    QTRY_COMPARE(gridRows(w, QStringLiteral("ocxFlex")), 3001);
+    const FlexGrid grid(*control<QTableView>(w, QStringLiteral("ocxFlex")));
+    QCOMPARE(grid.textMatrix(1, 2), QStringLiteral("Name1"));
+    QCOMPARE(grid.textMatrix(1, 4), QStringLiteral("17.05.1960"));
+    QCOMPARE(grid.colWidth(0), 1);
+    QVERIFY(grid.colWidth(2) >= 250);
+    QVERIFY(w.personModel()->holdsConnection());
+    QVERIFY(!control(w, QStringLiteral("ocxFlex"))->isVisible());
+}
+
+void ListsTest::laterFillOrReleaseSupersedesTheStartRead()
+{
+    TestBed bed;
+    addManyPersons(bed, 20000);
+    {
+        // "Patient auswählen" before the start-up read is handed over: its list stays.
+        frmMain w(bed.platform);
+        bed.addPerson(QStringLiteral("Zuletzt"), QStringLiteral("Eingetragen"));
+        w.show();
+        click(w, QStringLiteral("cmdPatientAuswahl"));
+        const ListModel *chosen = w.personModel();
+        QCOMPARE(chosen->rowCount(), 20001);
+        QTest::qWait(300);
+        QVERIFY(w.personModel() == chosen);
+        QCOMPARE(gridRows(w, QStringLiteral("ocxFlex")), 20002);
+    }
+    {
+        // Letting go of the database stops the read: nothing is bound afterwards.
+        frmMain w(bed.platform);
+        w.releaseDatabase();
+        QTest::qWait(300);
+        QVERIFY(!w.personModel());
+    }
+    // Closed while the read is under way (the sanitizer build watches the read's thread).
+    {
+        const frmMain closedAtOnce(bed.platform);
+    }
+}
+
+void ListsTest::readerHandsOverOnlyTheNewestRead()
+{
+    TestBed bed;
+    addManyPersons(bed, 20000);
+    QStringList handed;
+    ListReader reader;
+    auto done = [&](const QString &tag) {
+        return [&handed, tag](ListRows rows) { handed << tag + QString::number(rows.rows); };
+    };
+    auto failed = [&handed](const KavioError &e) { handed << QString::number(e.number()); };
+
+    const auto firstRows = [](int n) { return QStringLiteral("SELECT Name FROM Teilnehmer WHERE LfdNr <= %1").arg(n); };
+    // A read under way, and a read already queued for hand-over, both give way to a newer one.
+    reader.start(bed.segmentePath(), sql::personListMain(), {}, done(QStringLiteral("under way:")), failed);
+    reader.start(bed.segmentePath(), firstRows(3), {}, done(QStringLiteral("queued:")), failed);
+    QThread::msleep(300);
+    reader.start(bed.segmentePath(), firstRows(5), {}, done(QStringLiteral("newest:")), failed);
+    QVERIFY(reader.isPending());
+    QTRY_VERIFY(!reader.isPending());
+    QTest::qWait(100);
+    QCOMPARE(handed, QStringList{QStringLiteral("newest:5")});
+
+    reader.start(bed.segmentePath(), sql::personListMain(), {}, done(QStringLiteral("cancelled:")), failed);
+    reader.cancel();
+    QTest::qWait(100);
+    QCOMPARE(handed.size(), 1);
+
+    reader.start(bed.segmentePath() + QStringLiteral(".fehlt"), sql::personListMain(), {},
+                 done(QStringLiteral("missing:")), failed);
+    QTRY_COMPARE(handed.size(), 2);
+    QCOMPARE(handed.last(), QStringLiteral("53"));
 }
 
 QTEST_MAIN(ListsTest)
