@@ -2,7 +2,6 @@
 
 #include <QAbstractItemModel>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,9 +17,9 @@ inline QString historyTestDir()
     return qEnvironmentVariable("KAVIO_SOURCE_DIR") + QStringLiteral("/tests/history");
 }
 
+// The structural checker of the format notes, beside the project (CI lays it there too).
 inline QString xlsChecker()
 {
-    // The structural checker of the format notes, beside the project (CI lays it there too).
     return qEnvironmentVariable("KAVIO_SHARED_DIR") + QStringLiteral("/tools/xls-check");
 }
 
@@ -29,12 +28,12 @@ struct Run {
     QString output;
 };
 
-inline Run run(const QString &program, const QStringList &args, int timeoutMs = 240000)
+inline Run run(const QString &program, const QStringList &args)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    if (!p.waitForFinished(timeoutMs))
+    if (!p.waitForFinished(240000))
         return {-1, QStringLiteral("did not finish: ") + p.errorString()};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
 }
@@ -49,47 +48,43 @@ inline Run checkXls(const QString &path)
     return python({xlsChecker(), path});
 }
 
-// What the workbook of a model must read back as: header on top of every sheet of at
-// most 65,536 rows.
-inline QByteArray expectedSheets(const QAbstractItemModel &model, const QString &name, int rowsPerSheet = 65536)
+// tidy's complaints about an HTML file; empty when it finds no error and no warning.
+inline QString tidyProblems(const QString &path)
+{
+    const Run r = run(QStringLiteral("tidy"), {QStringLiteral("-q"), QStringLiteral("-e"), path});
+    return r.exitCode == 0 ? r.output : QStringLiteral("exit %1: %2").arg(r.exitCode).arg(r.output);
+}
+
+// xlrd reads the workbook and compares every cell with the model, which must read back
+// with its header on top of every sheet of at most 65,536 rows. Empty output: equal.
+inline Run readBack(const QString &path, const QAbstractItemModel &model, const QString &name)
 {
     QJsonArray header;
     for (int c = 0; c < model.columnCount(); ++c)
         header.append(model.headerData(c, Qt::Horizontal).toString());
     QJsonArray sheets;
-    const int per = rowsPerSheet - 1;
-    for (int first = 0, k = 0; first < model.rowCount() || k == 0; first += per, ++k) {
+    constexpr int perSheet = 65535;
+    for (int first = 0, k = 0; first < model.rowCount() || k == 0; first += perSheet, ++k) {
         QJsonArray rows{header};
-        for (int r = first; r < std::min(model.rowCount(), first + per); ++r) {
+        for (int r = first; r < std::min(model.rowCount(), first + perSheet); ++r) {
             QJsonArray row;
             for (int c = 0; c < model.columnCount(); ++c) {
                 const QVariant v = model.index(r, c).data();
-                if (v.isNull())
-                    row.append(QJsonValue::Null);
-                else if (v.typeId() == QMetaType::QString)
-                    row.append(v.toString());
-                else
-                    row.append(v.toDouble());
+                row.append(v.isNull()                         ? QJsonValue()
+                           : v.typeId() == QMetaType::QString ? QJsonValue(v.toString())
+                                                              : QJsonValue(v.toDouble()));
             }
             rows.append(row);
         }
         sheets.append(
-            QJsonObject{{QStringLiteral("name"), k == 0 ? name : QStringLiteral("%1 (%2)").arg(name).arg(k + 1)},
-                        {QStringLiteral("rows"), rows}});
+            QJsonObject{{"name", k == 0 ? name : QStringLiteral("%1 (%2)").arg(name).arg(k + 1)}, {"rows", rows}});
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("sheets"), sheets}}).toJson(QJsonDocument::Compact);
-}
-
-// xlrd reads the file and compares every cell with the model; empty output means equal.
-inline Run readBack(const QString &path, const QAbstractItemModel &model, const QString &name, int rowsPerSheet = 65536)
-{
-    const QString json = path + QStringLiteral(".expected.json");
-    QFile f(json);
+    QFile f(path + QStringLiteral(".expected.json"));
     if (!f.open(QIODevice::WriteOnly))
-        return {-1, QStringLiteral("cannot write ") + json};
-    f.write(expectedSheets(model, name, rowsPerSheet));
+        return {-1, QStringLiteral("cannot write ") + f.fileName()};
+    f.write(QJsonDocument(QJsonObject{{"sheets", sheets}}).toJson(QJsonDocument::Compact));
     f.close();
-    return python({historyTestDir() + QStringLiteral("/xls_readback.py"), path, json});
+    return python({historyTestDir() + QStringLiteral("/xls_readback.py"), path, f.fileName()});
 }
 
 } // namespace kavio::test

@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""Checks a compound file holding one "Workbook" stream of a known byte pattern.
-
-usage: cfb_check.py CHECKER FILE SIZE
-Runs the container rules of the structural checker, reads the stream with olefile in
-strict mode and compares it with bytes (i * 7) % 251. Prints "difat=<n>" and problems.
-"""
+"""cfb_check.py CHECKER FILE SIZE: the checker's container rules and olefile (strict) on a
+compound file whose "Workbook" stream must hold bytes (i * 7) % 251. Prints "difat=<n>"."""
 import importlib.machinery
 import sys
 

@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""Reads an .xls back with xlrd and compares it cell by cell with the expected JSON.
-
-usage: xls_readback.py FILE.xls EXPECTED.json
-EXPECTED: {"sheets": [{"name": str, "rows": [[null | str | number, ...], ...]}]}
-The first row of every sheet must be bold. Prints the differences; exit 1 if any.
-"""
+"""xls_readback.py FILE.xls EXPECTED.json: xlrd reads the file and compares it cell by cell
+with {"sheets": [{"name", "rows": [[null | str | number]]}]}, first rows bold."""
 import json
 import sys
 
