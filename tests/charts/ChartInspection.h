@@ -1,15 +1,13 @@
 #pragma once
 
+#include "platform/Messages.h"
+
+#include <functional>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
-#include <QChart>
 #include <QChartView>
-#include <QColor>
-#include <QLineF>
 #include <QLineSeries>
-#include <QList>
-#include <QStringList>
 #include <QValueAxis>
 
 namespace kavio::test {
@@ -22,46 +20,35 @@ struct ShownChart {
     QList<QLineF> lines; // trend lines
     QList<QColor> lineColours;
     double axisMin = 0, axisMax = 0;
-    int seriesCount = 0;
     bool linesOnBarAxes = true;
 };
 
 inline ShownChart inspect(QChartView *view)
 {
     ShownChart s;
-    QChart *chart = view->chart();
-    s.seriesCount = static_cast<int>(chart->series().size());
     QList<QAbstractAxis *> barAxes;
-    for (QAbstractSeries *series : chart->series()) {
+    for (QAbstractSeries *series : view->chart()->series())
         if (auto *bars = qobject_cast<QBarSeries *>(series)) {
             barAxes = bars->attachedAxes();
             for (QBarSet *set : bars->barSets()) {
-                QList<double> values;
+                s.sets.append(QList<double>());
                 for (int i = 0; i < set->count(); ++i)
-                    values << set->at(i);
-                s.sets << values;
+                    s.sets.last() << set->at(i);
                 s.colours << set->color();
             }
         }
-    }
-    for (QAbstractSeries *series : chart->series()) {
+    for (QAbstractSeries *series : view->chart()->series())
         if (auto *line = qobject_cast<QLineSeries *>(series)) {
-            const auto pts = line->points();
-            if (pts.size() == 2)
-                s.lines << QLineF(pts[0], pts[1]);
+            if (line->count() == 2)
+                s.lines << QLineF(line->at(0), line->at(1));
             s.lineColours << line->pen().color();
             for (QAbstractAxis *a : line->attachedAxes())
                 s.linesOnBarAxes = s.linesOnBarAxes && barAxes.contains(a);
         }
-    }
-    for (QAbstractAxis *axis : chart->axes()) {
+    for (QAbstractAxis *axis : view->chart()->axes()) {
         if (auto *cat = qobject_cast<QBarCategoryAxis *>(axis))
-            for (const QString &c : cat->categories()) {
-                QString t = c;
-                while (t.endsWith(QLatin1Char(' ')))
-                    t.chop(1);
-                s.labels << t;
-            }
+            for (const QString &c : cat->categories())
+                s.labels << c.trimmed();
         if (auto *val = qobject_cast<QValueAxis *>(axis)) {
             s.axisMin = val->min();
             s.axisMax = val->max();
@@ -69,5 +56,39 @@ inline ShownChart inspect(QChartView *view)
     }
     return s;
 }
+
+// Records every message with what the test reads off its windows at that moment; answers
+// every question with No.
+class SnapshotMessages final : public Messages {
+public:
+    struct Shown {
+        QString text;
+        MsgIcon icon;
+        QString state;            // what `state` reported
+        QList<ShownChart> charts; // the views `charts` named
+    };
+    void show(const QString &text, MsgIcon icon, const QString &) override
+    {
+        Shown s{text, icon, state ? state() : QString(), {}};
+        for (QChartView *view : charts ? charts() : QList<QChartView *>{})
+            s.charts << inspect(view);
+        shown << s;
+    }
+    bool ask(const QString &text, MsgIcon icon, const QString &title) override
+    {
+        show(text, icon, title);
+        return false;
+    }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto &s : shown)
+            t << s.text;
+        return t;
+    }
+    std::function<QString()> state;
+    std::function<QList<QChartView *>()> charts;
+    QList<Shown> shown;
+};
 
 } // namespace kavio::test

@@ -1,37 +1,32 @@
 #pragma once
 
 #include <QColor>
-#include <QImage>
 #include <QList>
 #include <QRectF>
-#include <QSizeF>
 #include <QString>
 
 namespace kavio::test {
 
-// Words of a PDF page as pdftotext -bbox reports them, in twips from the top left of
-// the page (the tool's points times 20).
-struct PdfWord {
-    QString text;
-    QRectF box;
-};
-
+// The first page of a PDF as pdftotext -bbox reads it, in twips (the tool's points
+// times 20), with the PDF printer's printable area for the page's orientation.
 struct PdfPage {
-    QSizeF size; // twips
-    QList<PdfWord> words;
-    // The box of the first run of words that reads `text` (words split at blanks) on one
-    // line; an empty box when there is none.
-    QRectF lineStartingWith(const QString &text) const;
-    bool contains(const QString &text) const { return !lineStartingWith(text).isNull(); }
+    struct Word {
+        QString text;
+        QRectF box; // from the page's top left
+    };
+    QSizeF size, printable;
+    QPointF origin; // top left of the printable area on the page
+    QList<Word> words;
+    // The box, from the printable area's top left, of the first run of words on one line
+    // that reads `text`; empty when there is none.
+    QRectF line(const QString &text) const;
+    bool contains(const QString &text) const { return !line(text).isNull(); }
 };
 
-PdfPage readPdfText(const QString &pdfPath);
+PdfPage readPdfPage(const QString &pdfPath);
 
-// The first page rendered by pdftoppm at the given resolution.
-QImage renderPdf(const QString &pdfPath, int dpi);
-
-// The bounding box, in twips of the page, of the pixels inside `window` that have the
-// given colour (a filled area such as a chart's plot background).
-QRectF findFill(const QImage &page, int dpi, const QRectF &window, const QColor &colour);
+// Empty when the page, rendered by pdftoppm, shows `colour` filling `want` (twips of the
+// printable area) to within two points on every side; otherwise what it shows instead.
+QString fillMismatch(const PdfPage &page, const QString &pdfPath, const QRectF &want, const QColor &colour);
 
 } // namespace kavio::test
