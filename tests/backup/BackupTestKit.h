@@ -5,14 +5,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QString>
 #include <QTest>
 
-#ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
-#endif
 
 namespace kavio::test {
 
@@ -28,7 +25,7 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Every entry of a folder, hidden ones included (a leftover temporary file must show).
+// Hidden entries included: a leftover temporary file must show.
 inline QStringList entriesOf(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -53,41 +50,7 @@ inline qint64 rowCount(const QString &dbPath, const QString &table = QStringLite
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
-// Makes a folder refuse new files, also for a test run with administrator rights (where
-// the permission bits alone do not stop writing). Undone by the destructor.
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(QString folder) : m_folder(std::move(folder))
-    {
-        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
-        if (writable()) {
-            m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), m_folder}) == 0;
-        }
-    }
-    ~ReadOnlyFolder()
-    {
-        if (m_immutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_folder});
-        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    bool effective() const { return !writable(); }
-
-private:
-    bool writable() const
-    {
-        QFile probe(m_folder + QStringLiteral("/probe"));
-        if (!probe.open(QIODevice::WriteOnly))
-            return false;
-        probe.close();
-        probe.remove();
-        return true;
-    }
-    QString m_folder;
-    bool m_immutable = false;
-};
-
-#ifndef Q_OS_WIN
-// Lets every file this process writes grow to limit bytes only, as a full medium would.
+// Every file this process writes stops growing at limit bytes, as on a full medium.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t limit)
@@ -108,6 +71,5 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
-#endif
 
 } // namespace kavio::test

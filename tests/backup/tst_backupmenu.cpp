@@ -1,9 +1,10 @@
 #include "backup/BackupFiles.h"
 #include "BackupTestKit.h"
-#include "DemoInstallation.h"
 #include "TestBed.h"
+#include "Unprivileged.h"
 #include "workstation/frmMain.h"
 
+#include <optional>
 #include <QAction>
 #include <QDir>
 #include <QTest>
@@ -15,18 +16,10 @@ namespace {
 
 const QString kAbgebrochen = QStringLiteral("Vorgang abgebrochen");
 const QString kKeineSicherung = QStringLiteral("Diese Datei ist keine Sicherungdatei!");
-const QString kUeberschreiben = QStringLiteral("Es existiert am angegebenen Ort bereits eine aktuelle Sicherung\n"
-                                               "Möchten Sie diese überschreiben?");
 const QString kWiederherstellen = QStringLiteral("Möchten Sie diese Datei wiederherstellen?");
 const QString kWiederhergestellt = QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.");
 
-QString doneText(const QString &folder, const QString &day)
-{
-    return QStringLiteral("Die Sicherung wurde unter \n") + folder + QLatin1Char('/') + day +
-           QStringLiteral("_Segmente.mdb abgelegt");
-}
-
-// The main window of a fresh installation, shown, with the start-up messages forgotten.
+// The main window of an installation with seven rows in ArmLi, start-up messages forgotten.
 struct Station {
     TestBed bed;
     std::unique_ptr<frmMain> w;
@@ -39,9 +32,14 @@ struct Station {
         bed.messages.clear();
     }
     QString path(const QString &name) const { return bed.path(name); }
-    void backup() { w->findChild<QAction *>(QStringLiteral("mnuDatenSichern"))->trigger(); }
-    void restore() { w->findChild<QAction *>(QStringLiteral("mnuDatenWiederherstellen"))->trigger(); }
-    // A valid backup with data of its own (three rows in BeinRe) at the given place.
+    // Runs a menu command and returns the messages it showed.
+    QStringList run(const char *action)
+    {
+        bed.messages.clear();
+        w->findChild<QAction *>(QString::fromLatin1(action))->trigger();
+        return bed.messages.texts();
+    }
+    // A valid backup with data of its own (three rows in BeinRe).
     QString makeBackup(const QString &relative)
     {
         const QString p = path(relative);
@@ -57,260 +55,158 @@ struct Station {
 class TestBackupMenu : public QObject {
     Q_OBJECT
 private slots:
-    void backupOfTheDay()
-    {
-        Station s;
-        const QString folder = s.path(QStringLiteral("stick"));
-        QVERIFY(QDir().mkpath(folder));
-        s.bed.dialogs.folderAnswer = folder;
-        s.backup();
-        QCOMPARE(s.bed.dialogs.prompts, QStringList{QStringLiteral("Ordner für die Sicherung auswählen")});
-        QCOMPARE(s.bed.messages.texts(), QStringList{doneText(folder, QStringLiteral("06-12-2026"))});
-        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
-        const QString target = folder + QStringLiteral("/06-12-2026_Segmente.mdb");
-        QVERIFY(isSegmentDatabase(target));
-        QCOMPARE(rowCount(target), 7);
-        QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("06-12-2026_Segmente.mdb")});
-    }
-
-    void secondBackupSameDay_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("overwrite") << true;
-        QTest::newRow("keep") << false;
-    }
-    void secondBackupSameDay()
-    {
-        QFETCH(bool, yes);
-        Station s;
-        const QString folder = s.path(QStringLiteral("stick"));
-        QVERIFY(QDir().mkpath(folder));
-        s.bed.dialogs.folderAnswer = folder;
-        s.backup();
-        const QString target = folder + QStringLiteral("/06-12-2026_Segmente.mdb");
-        const QByteArray first = bytesOf(target);
-        const QByteArray live = bytesOf(s.bed.segmentePath());
-        addRows(s.bed.segmentePath(), 5);
-        s.bed.messages.clear();
-        s.bed.messages.answer({yes});
-        s.backup();
-        QCOMPARE(s.bed.messages.shown.first().text, kUeberschreiben);
-        QVERIFY(s.bed.messages.shown.first().question);
-        QCOMPARE(s.bed.messages.shown.first().icon, MsgIcon::None);
-        QCOMPARE(s.bed.messages.count(), 2);
-        QCOMPARE(s.bed.messages.last().text, yes ? doneText(folder, QStringLiteral("06-12-2026")) : kAbgebrochen);
-        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
-        if (yes)
-            QCOMPARE(rowCount(target), 12);
-        else
-            QCOMPARE(bytesOf(target), first);
-        QVERIFY(bytesOf(s.bed.segmentePath()) != live); // the five rows went to the live file only
-        QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("06-12-2026_Segmente.mdb")});
-    }
-
-    void nextDayNewFile()
-    {
-        Station s;
-        const QString folder = s.path(QStringLiteral("stick"));
-        QVERIFY(QDir().mkpath(folder));
-        s.bed.dialogs.folderAnswer = folder;
-        s.backup();
-        const QByteArray first = bytesOf(folder + QStringLiteral("/06-12-2026_Segmente.mdb"));
-        s.bed.clock.time = QDateTime(QDate(2026, 12, 7), QTime(8, 0));
-        addRows(s.bed.segmentePath(), 1);
-        s.bed.messages.clear();
-        s.backup();
-        QCOMPARE(s.bed.messages.texts(), QStringList{doneText(folder, QStringLiteral("07-12-2026"))});
-        QCOMPARE(entriesOf(folder),
-                 (QStringList{QStringLiteral("06-12-2026_Segmente.mdb"), QStringLiteral("07-12-2026_Segmente.mdb")}));
-        QCOMPARE(bytesOf(folder + QStringLiteral("/06-12-2026_Segmente.mdb")), first);
-        QCOMPARE(rowCount(folder + QStringLiteral("/07-12-2026_Segmente.mdb")), 8);
-    }
-
-    void cancelledFolderChoice()
+    // One backup per day and folder; the day's file is replaced only when the operator says so.
+    void backupsThroughTheDays()
     {
         Station s;
         const QStringList before = entriesOf(s.bed.dir.path());
-        s.bed.dialogs.folderAnswer.clear();
-        s.backup();
-        QCOMPARE(s.bed.messages.texts(), QStringList{kAbgebrochen});
+        QCOMPARE(s.run("mnuDatenSichern"), QStringList{kAbgebrochen}); // folder choice cancelled
         QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
-        QVERIFY(!QFile::exists(QStringLiteral("/06-12-2026_Segmente.mdb")));
         QCOMPARE(entriesOf(s.bed.dir.path()), before);
+        QCOMPARE(s.bed.dialogs.prompts, QStringList{QStringLiteral("Ordner für die Sicherung auswählen")});
+
+        const QString folder = s.path(QStringLiteral("stick"));
+        QVERIFY(QDir().mkpath(folder));
+        s.bed.dialogs.folderAnswer = folder;
+        const QString target = folder + QStringLiteral("/06-12-2026_Segmente.mdb");
+        const QString done = QStringLiteral("Die Sicherung wurde unter \n%1 abgelegt").arg(target);
+        QCOMPARE(s.run("mnuDatenSichern"), QStringList{done});
+        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
+        QVERIFY(isSegmentDatabase(target));
+        QCOMPARE(rowCount(target), 7);
+
+        const QByteArray first = bytesOf(target);
+        addRows(s.bed.segmentePath(), 5);
+        const QString ask = QStringLiteral("Es existiert am angegebenen Ort bereits eine aktuelle Sicherung\n"
+                                           "Möchten Sie diese überschreiben?");
+        s.bed.messages.answer({false});
+        QCOMPARE(s.run("mnuDatenSichern"), (QStringList{ask, kAbgebrochen}));
+        QVERIFY(s.bed.messages.shown.first().question);
+        QCOMPARE(bytesOf(target), first);
+        s.bed.messages.answer({true});
+        QCOMPARE(s.run("mnuDatenSichern"), (QStringList{ask, done}));
+        QCOMPARE(rowCount(target), 12);
+        QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("06-12-2026_Segmente.mdb")});
+
+        s.bed.clock.time = QDateTime(QDate(2026, 12, 7), QTime(8, 0));
+        const QByteArray dayOne = bytesOf(target);
+        addRows(s.bed.segmentePath(), 1);
+        QCOMPARE(s.run("mnuDatenSichern"),
+                 QStringList{QString(done).replace(QStringLiteral("06-12"), QStringLiteral("07-12"))});
+        QCOMPARE(entriesOf(folder),
+                 (QStringList{QStringLiteral("06-12-2026_Segmente.mdb"), QStringLiteral("07-12-2026_Segmente.mdb")}));
+        QCOMPARE(bytesOf(target), dayOne);
+        QCOMPARE(rowCount(folder + QStringLiteral("/07-12-2026_Segmente.mdb")), 13);
     }
 
     void backupFails_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("read-only folder") << "readonly";
-        QTest::newRow("missing folder") << "missing";
+        QTest::addColumn<bool>("readOnly"); // else: the folder does not exist
+        QTest::newRow("read-only folder") << true;
+        QTest::newRow("missing folder") << false;
     }
     void backupFails()
     {
-        QFETCH(QString, kind);
+        QFETCH(bool, readOnly);
         Station s;
         const QString folder = s.path(QStringLiteral("ziel"));
-        if (kind == QLatin1String("readonly"))
-            QVERIFY(QDir().mkpath(folder));
-        std::unique_ptr<ReadOnlyFolder> guard;
-        if (kind == QLatin1String("readonly")) {
-            guard = std::make_unique<ReadOnlyFolder>(folder);
-            if (!guard->effective())
-                QSKIP("this system lets the test write into any folder");
+        std::optional<Unprivileged> as; // file permissions bind root only under another identity
+        if (readOnly) {
+            QVERIFY(QDir().mkpath(folder)); // rwx, rw, r-x for everyone
+            QFile::setPermissions(s.bed.dir.path(), QFileDevice::Permissions(0x7777));
+            QFile::setPermissions(s.bed.segmentePath(), QFileDevice::Permissions(0x6666));
+            QFile::setPermissions(folder, QFileDevice::Permissions(0x5555));
+            as.emplace();
         }
         s.bed.dialogs.folderAnswer = folder;
-        s.backup();
-        QCOMPARE(s.bed.messages.count(), 1);
+        const QStringList shown = s.run("mnuDatenSichern");
+        QCOMPARE(shown.size(), 1);
         QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
-        const QString text = s.bed.messages.last().text;
-        QVERIFY2(text.startsWith(QStringLiteral("Die Sicherung konnte nicht angelegt werden.\n")), qPrintable(text));
-        QVERIFY2(text.contains(QDir::toNativeSeparators(folder)), qPrintable(text));
-        QVERIFY(!QFile::exists(folder + QStringLiteral("/06-12-2026_Segmente.mdb")));
-        if (kind == QLatin1String("readonly"))
-            QVERIFY(entriesOf(folder).isEmpty());
+        QVERIFY2(shown[0].startsWith(QStringLiteral("Die Sicherung konnte nicht angelegt werden.\n")) &&
+                     shown[0].contains(QDir::toNativeSeparators(folder)),
+                 qPrintable(shown[0]));
+        QCOMPARE(entriesOf(folder), QStringList());
     }
 
-    // The name test, and what follows from it, for files that are intact backups.
-    void restoreByName_data()
+    // Neither a wrong name nor a damaged file with the right name touches the data.
+    void restoreRefused_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("dated backup") << "stick/05-12-2026_Segmente.mdb" << true;
-        QTest::newRow("live file of another installation") << "andere/Segmente.mdb" << true;
-        QTest::newRow("folder carries the name") << "alt Segmente.mdb/daten.db" << true;
-        QTest::newRow("lower-case s") << "stick/05-12-2026_segmente.mdb" << false;
-        QTest::newRow("name without the text") << "stick/sicherung.db" << false;
-        QTest::newRow("dialog cancelled") << "" << false;
+        QTest::addColumn<QByteArray>("content"); // empty: a valid backup
+        QTest::newRow("lower-case s") << "stick/05-12-2026_segmente.mdb" << QByteArray();
+        QTest::newRow("name without the text") << "stick/sicherung.db" << QByteArray();
+        QTest::newRow("dialog cancelled") << "" << QByteArray();
+        QTest::newRow("text file") << "stick/05-12-2026_Segmente.mdb" << QByteArray("Liebe Kollegen,\r\nanbei.\r\n");
     }
-    void restoreByName()
+    void restoreRefused()
     {
         QFETCH(QString, file);
-        QFETCH(bool, accepted);
+        QFETCH(QByteArray, content);
         Station s;
         const QString chosen = file.isEmpty() ? QString() : s.makeBackup(file);
+        if (!content.isEmpty())
+            QVERIFY(writeBytes(chosen, content));
         const QByteArray live = bytesOf(s.bed.segmentePath());
-        s.bed.dialogs.fileAnswer = chosen;
-        s.bed.messages.answer({true});
-        s.restore();
-        QCOMPARE(s.bed.dialogs.prompts, QStringList{QStringLiteral("Sicherungsdatei auswählen")});
-        QCOMPARE(s.bed.dialogs.lastFilter, databaseFileFilter());
-        if (accepted) {
-            QCOMPARE(s.bed.messages.texts(), (QStringList{kWiederherstellen, kWiederhergestellt}));
-            QVERIFY(s.bed.messages.shown.first().question);
-            QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
-            QCOMPARE(bytesOf(s.bed.segmentePath()), bytesOf(chosen));
-            QVERIFY(!s.w->isVisible());
-        } else {
-            QCOMPARE(s.bed.messages.texts(), QStringList{kKeineSicherung});
-            QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
-            QCOMPARE(bytesOf(s.bed.segmentePath()), live);
-            QVERIFY(s.w->isVisible());
-        }
-    }
-
-    // Files whose name fits but which are no intact segment database never touch the data.
-    void restoreRefusesDamagedFiles_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("truncated backup") << "truncated";
-        QTest::newRow("text file") << "text";
-        QTest::newRow("database of another schema") << "host";
-    }
-    void restoreRefusesDamagedFiles()
-    {
-        QFETCH(QString, kind);
-        Station s;
-        addRows(s.bed.segmentePath(), 2000);
-        const QString chosen = s.path(QStringLiteral("stick/05-12-2026_Segmente.mdb"));
-        if (kind == QLatin1String("truncated")) {
-            const QByteArray good = bytesOf(s.makeBackup(QStringLiteral("stick/gut.db")));
-            QVERIFY(writeBytes(chosen, good.left(good.size() * 2 / 3)));
-        } else if (kind == QLatin1String("text")) {
-            QVERIFY(QDir().mkpath(s.path(QStringLiteral("stick"))));
-            QVERIFY(writeBytes(chosen, "Liebe Kollegen,\r\nanbei die Daten.\r\n"));
-        } else {
-            QVERIFY(QDir().mkpath(s.path(QStringLiteral("stick"))));
-            demo::writeHostDatabase(chosen, demo::demoPersons());
-        }
-        const QByteArray live = bytesOf(s.bed.segmentePath());
-        const QByteArray chosenBytes = bytesOf(chosen);
         const QStringList before = entriesOf(s.bed.dir.path());
         s.bed.dialogs.fileAnswer = chosen;
         s.bed.messages.defaultAnswer = true;
-        s.restore();
-        QCOMPARE(s.bed.messages.texts(), QStringList{kKeineSicherung});
+        QCOMPARE(s.run("mnuDatenWiederherstellen"), QStringList{kKeineSicherung});
         QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
+        QCOMPARE(s.bed.dialogs.prompts, QStringList{QStringLiteral("Sicherungsdatei auswählen")});
         QCOMPARE(bytesOf(s.bed.segmentePath()), live);
-        QCOMPARE(bytesOf(chosen), chosenBytes);
         QCOMPARE(entriesOf(s.bed.dir.path()), before);
         QVERIFY(s.w->isVisible());
     }
 
-    void restoreAnsweredNo()
+    // Declined, then refused while the file is held, then done: the program ends and the
+    // former data wait in the safety copy beside the live file.
+    void restoreWalk()
     {
         Station s;
         const QString chosen = s.makeBackup(QStringLiteral("stick/05-12-2026_Segmente.mdb"));
+        addRows(s.bed.segmentePath(), 4); // work done after the backup
         const QByteArray live = bytesOf(s.bed.segmentePath());
-        const QByteArray chosenBytes = bytesOf(chosen);
         const QStringList before = entriesOf(s.bed.dir.path());
         s.bed.dialogs.fileAnswer = chosen;
         s.bed.messages.answer({false});
-        s.restore();
-        QCOMPARE(s.bed.messages.texts(), (QStringList{kWiederherstellen, kAbgebrochen}));
-        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
+        QCOMPARE(s.run("mnuDatenWiederherstellen"), (QStringList{kWiederherstellen, kAbgebrochen}));
+        QVERIFY(s.bed.messages.shown.first().question);
         QCOMPARE(bytesOf(s.bed.segmentePath()), live);
-        QCOMPARE(bytesOf(chosen), chosenBytes);
+
+        {
+            DbConnection held = DbConnection::open(s.bed.segmentePath(), OpenMode::ReadOnly);
+            s.bed.messages.answer({true});
+            const QStringList shown = s.run("mnuDatenWiederherstellen");
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
+            QVERIFY2(shown[1].startsWith(QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\n")) &&
+                         shown[1].endsWith(QStringLiteral("Die bisherigen Daten sind unverändert.")),
+                     qPrintable(shown[1]));
+        }
+        QCOMPARE(bytesOf(s.bed.segmentePath()), live);
         QCOMPARE(entriesOf(s.bed.dir.path()), before);
         QVERIFY(s.w->isVisible());
-    }
 
-    void goodRestoreEndsProgram()
-    {
-        Station s;
-        const QString chosen = s.makeBackup(QStringLiteral("stick/05-12-2026_Segmente.mdb"));
-        addRows(s.bed.segmentePath(), 4); // work done after the backup, kept in the safety copy
         QWidget other;
-        other.setWindowTitle(QStringLiteral("weiteres Fenster"));
         other.show();
-        s.bed.dialogs.fileAnswer = chosen;
+        QVERIFY(writeBytes(s.bed.segmentePath() + QStringLiteral("-journal"), QByteArray())); // stale leftover
         s.bed.messages.answer({true});
-        s.restore();
-        QCOMPARE(s.bed.messages.texts(), (QStringList{kWiederherstellen, kWiederhergestellt}));
-        QVERIFY(!s.w->isVisible());
-        QVERIFY(!other.isVisible());
-        QCOMPARE(rowCount(s.bed.segmentePath()), 7);
-        QCOMPARE(rowCount(s.bed.segmentePath(), QStringLiteral("BeinRe")), 3);
-        const QString safety = s.path(safetyCopyName(s.bed.clock.now()));
+        QCOMPARE(s.run("mnuDatenWiederherstellen"), (QStringList{kWiederherstellen, kWiederhergestellt}));
+        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
+        QVERIFY(!s.w->isVisible() && !other.isVisible());
+        QVERIFY(openConnectionsOn(s.bed.segmentePath()).isEmpty());
+        QCOMPARE(bytesOf(s.bed.segmentePath()), bytesOf(chosen));
+        QVERIFY(!QFile::exists(s.bed.segmentePath() + QStringLiteral("-journal")));
+        const QString safety = s.path(QStringLiteral("vor_Wiederherstellung_06-12-2026_10-30-00_Segmente.mdb"));
         QVERIFY(isSegmentDatabase(safety));
         QCOMPARE(rowCount(safety), 11);
         QCOMPARE(rowCount(safety, QStringLiteral("BeinRe")), 0);
-        QVERIFY(openConnectionsOn(s.bed.segmentePath()).isEmpty());
 
         // The next start works on the restored data.
         s.w.reset();
-        s.bed.messages.clear();
         frmMain next(s.bed.platform);
         QCOMPARE(next.fAnzahlMessungen(1, QStringLiteral("BeinRe")), 3);
-    }
-
-    void restoreWhileDatabaseHeld()
-    {
-        Station s;
-        const QString chosen = s.makeBackup(QStringLiteral("stick/05-12-2026_Segmente.mdb"));
-        const QByteArray live = bytesOf(s.bed.segmentePath());
-        DbConnection held = DbConnection::open(s.bed.segmentePath(), OpenMode::ReadOnly);
-        s.bed.dialogs.fileAnswer = chosen;
-        s.bed.messages.answer({true});
-        s.restore();
-        QCOMPARE(s.bed.messages.count(), 2);
-        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
-        const QString text = s.bed.messages.last().text;
-        QVERIFY2(text.startsWith(QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\n")),
-                 qPrintable(text));
-        QVERIFY2(text.endsWith(QStringLiteral("Die bisherigen Daten sind unverändert.")), qPrintable(text));
-        QVERIFY(!s.bed.messages.contains(kWiederhergestellt));
-        QCOMPARE(bytesOf(s.bed.segmentePath()), live);
-        QVERIFY(s.w->isVisible());
+        QCOMPARE(next.fAnzahlMessungen(1, QStringLiteral("ArmLi")), 7);
     }
 };
 

@@ -6,11 +6,10 @@
 #include "TestBed.h"
 #include "Unprivileged.h"
 
+#include <optional>
 #include <QFile>
-#include <QSqlQuery>
 #include <QTest>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace kavio;
 using namespace kavio::test;
@@ -18,8 +17,9 @@ using namespace kavio::test;
 namespace {
 
 const QDate kDay(2026, 12, 6);
+const QString kArmLi = QStringLiteral("ArmLi");
 
-SegmentValues values(int w5, int w50, int w100, int xc5, int xc50, int xc100)
+SegmentValues values(int w5, int w50, int w100, int xc5 = 0, int xc50 = 0, int xc100 = 0)
 {
     return {qint16(w5), qint16(w50), qint16(w100), qint16(xc5), qint16(xc50), qint16(xc100)};
 }
@@ -29,366 +29,224 @@ qint64 rows(const TestBed &bed, const QString &table)
     return scalar(bed.segmentePath(), QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toLongLong();
 }
 
-// The second values of a row as "W5N/W50N/W100N" ("//" when they are empty).
-QString secondOf(const TestBed &bed, const QString &table, qint64 messId)
+// A row as "FKTN|Datum|Uhrzeit|W5/W50/W100/Xc5/Xc50/Xc100|W5N/W50N/W100N", empty values as "".
+QString rowOf(const TestBed &bed, const QString &table, qint64 messId)
 {
     return scalar(bed.segmentePath(),
-                  QStringLiteral("SELECT IFNULL(W5N,'') || '/' || IFNULL(W50N,'') || '/' || IFNULL(W100N,'') "
-                                 "FROM %1 WHERE MessID = ?")
+                  QStringLiteral("SELECT FKTN || '|' || Datum || '|' || Uhrzeit || '|' || W5 || '/' || W50 || '/' || "
+                                 "W100 || '/' || Xc5 || '/' || Xc50 || '/' || Xc100 || '|' || IFNULL(W5N, '') || '/' "
+                                 "|| IFNULL(W50N, '') || '/' || IFNULL(W100N, '') FROM %1 WHERE MessID = ?")
                       .arg(table),
                   {messId})
         .toString();
 }
 
-// Ways a database cannot be written, each with its own undoing.
-enum class Obstacle { ReadOnlyFile, ReadOnlyFolder, LockedByOther, MissingFile };
-
-class ObstacleScope {
-public:
-    ObstacleScope(TestBed &bed, Obstacle o) : m_bed(bed), m_obstacle(o)
-    {
-        const QByteArray dir = QFile::encodeName(bed.dir.path());
-        const QByteArray file = QFile::encodeName(bed.segmentePath());
-        switch (o) {
-        case Obstacle::ReadOnlyFile:
-            ::chmod(dir.constData(), 0777);
-            ::chmod(file.constData(), 0444);
-            break;
-        case Obstacle::ReadOnlyFolder:
-            ::chmod(dir.constData(), 0555);
-            ::chmod(file.constData(), 0666);
-            break;
-        case Obstacle::LockedByOther:
-            m_holder = DbConnection::open(bed.segmentePath());
-            m_holder.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-            break;
-        case Obstacle::MissingFile:
-            QFile::rename(bed.segmentePath(), bed.segmentePath() + QStringLiteral(".away"));
-            break;
-        }
-    }
-    void remove()
-    {
-        const QByteArray dir = QFile::encodeName(m_bed.dir.path());
-        const QByteArray file = QFile::encodeName(m_bed.segmentePath());
-        switch (m_obstacle) {
-        case Obstacle::ReadOnlyFile:
-        case Obstacle::ReadOnlyFolder:
-            ::chmod(dir.constData(), 0700);
-            ::chmod(file.constData(), 0644);
-            break;
-        case Obstacle::LockedByOther:
-            m_holder.exec(QStringLiteral("ROLLBACK"));
-            m_holder.close();
-            break;
-        case Obstacle::MissingFile:
-            QFile::rename(m_bed.segmentePath() + QStringLiteral(".away"), m_bed.segmentePath());
-            break;
-        }
-    }
-    bool needsOtherUser() const
-    {
-        return m_obstacle == Obstacle::ReadOnlyFile || m_obstacle == Obstacle::ReadOnlyFolder;
-    }
-
-private:
-    TestBed &m_bed;
-    Obstacle m_obstacle;
-    DbConnection m_holder;
-};
+QString secondOf(const TestBed &bed, const QString &table, qint64 messId)
+{
+    return rowOf(bed, table, messId).section(QLatin1Char('|'), 4);
+}
 
 } // namespace
 
 Q_DECLARE_METATYPE(SegmentValues)
-Q_DECLARE_METATYPE(Obstacle)
 
 class tst_Storage : public QObject {
     Q_OBJECT
 private slots:
-    void firstSaveWritesCompleteRow_data();
-    void firstSaveWritesCompleteRow();
-    void firstSaveRefusesValuesNotAboveZero_data();
-    void firstSaveRefusesValuesNotAboveZero();
-    void firstSaveAlwaysAppends();
-    void unknownSegmentIsRefusedBeforeAnyWrite();
-    void segmentValuesFollowTheStoreOrder();
-
-    void secondSaveChoosesLatestRowOfTheDay_data();
-    void secondSaveChoosesLatestRowOfTheDay();
-    void secondSaveChecksOnlyW50();
-    void secondSaveOverwritesAndLeavesReactances();
-
-    void blockedDatabaseFailsCleanlyAndRecovers_data();
-    void blockedDatabaseFailsCleanlyAndRecovers();
-    void blockedSecondSaveChangesNothing();
-};
-
-void tst_Storage::firstSaveWritesCompleteRow_data()
-{
-    QTest::addColumn<QString>("segment");
-    QTest::addColumn<QTime>("time");
-    QTest::newRow("arm left") << QStringLiteral("ArmLi") << QTime(10, 30, 0);
-    QTest::newRow("arm right") << QStringLiteral("ArmRe") << QTime(0, 0, 1);
-    QTest::newRow("leg left") << QStringLiteral("BeinLi") << QTime(23, 59, 59);
-    QTest::newRow("leg right") << QStringLiteral("BeinRe") << QTime(7, 5, 9, 999);
-}
-
-void tst_Storage::firstSaveWritesCompleteRow()
-{
-    QFETCH(QString, segment);
-    QFETCH(QTime, time);
-    TestBed bed;
-    const qint64 person = bed.addPerson(QStringLiteral("Bauer"), QStringLiteral("Anna"));
-
-    const SaveResult r = saveFirstMeasurement(bed.segmentePath(), segment, qint32(person), QDate(2025, 2, 28), time,
-                                              values(-32768, 411, 32767, 21, 48, 55));
-    QCOMPARE(r.outcome, SaveOutcome::Stored);
-    QVERIFY(r.messId > 0);
-
-    const QString row =
-        scalar(bed.segmentePath(),
-               QStringLiteral("SELECT FKTN || '|' || Datum || '|' || Uhrzeit || '|' || W5 || '|' || W50 || '|' || "
-                              "W100 || '|' || Xc5 || '|' || Xc50 || '|' || Xc100 || '|' || "
-                              "(W5N IS NULL AND W50N IS NULL AND W100N IS NULL) FROM %1 WHERE MessID = ?")
-                   .arg(segment),
-               {r.messId})
-            .toString();
-    QCOMPARE(row,
-             QStringLiteral("%1|2025-02-28|%2|-32768|411|32767|21|48|55|1").arg(person).arg(time.toString("HH:mm:ss")));
-    // Only the chosen segment's table got the row.
-    qint64 total = 0;
-    for (const auto &s : kSegments)
-        total += rows(bed, QLatin1String(s.table));
-    QCOMPARE(total, 1);
-}
-
-void tst_Storage::firstSaveRefusesValuesNotAboveZero_data()
-{
-    QTest::addColumn<SegmentValues>("v");
-    QTest::addColumn<bool>("stored");
-    QTest::newRow("W50 zero") << values(400, 0, 380, 20, 40, 35) << false;
-    QTest::newRow("Xc50 zero") << values(400, 390, 380, 20, 0, 35) << false;
-    QTest::newRow("W50 negative") << values(400, -1, 380, 20, 40, 35) << false;
-    QTest::newRow("Xc50 negative") << values(400, 390, 380, 20, -7, 35) << false;
-    QTest::newRow("both zero") << values(0, 0, 0, 0, 0, 0) << false;
-    QTest::newRow("smallest accepted") << values(0, 1, 0, 0, 1, 0) << true;
-    QTest::newRow("other frequencies zero") << values(0, 390, 0, 0, 40, 0) << true;
-}
-
-void tst_Storage::firstSaveRefusesValuesNotAboveZero()
-{
-    QFETCH(SegmentValues, v);
-    QFETCH(bool, stored);
-    TestBed bed;
-    const SaveResult r = saveFirstMeasurement(bed.segmentePath(), QStringLiteral("ArmRe"), 7, kDay, QTime(9, 0), v);
-    QCOMPARE(r.outcome, stored ? SaveOutcome::Stored : SaveOutcome::InvalidValue);
-    QCOMPARE(rows(bed, QStringLiteral("ArmRe")), stored ? 1 : 0);
-}
-
-void tst_Storage::firstSaveAlwaysAppends()
-{
-    TestBed bed;
-    const auto v = values(400, 390, 380, 20, 40, 35);
-    const SaveResult a = saveFirstMeasurement(bed.segmentePath(), QStringLiteral("BeinLi"), 3, kDay, QTime(9, 0), v);
-    const SaveResult b = saveFirstMeasurement(bed.segmentePath(), QStringLiteral("BeinLi"), 3, kDay, QTime(9, 0), v);
-    QVERIFY(a.messId != b.messId);
-    QCOMPARE(rows(bed, QStringLiteral("BeinLi")), 2);
-}
-
-void tst_Storage::unknownSegmentIsRefusedBeforeAnyWrite()
-{
-    TestBed bed;
-    for (const QString &seg : {QString(), QStringLiteral("Teilnehmer"), QStringLiteral("ArmLi; DROP TABLE ArmRe")}) {
-        try {
-            saveFirstMeasurement(bed.segmentePath(), seg, 1, kDay, QTime(9, 0), values(1, 2, 3, 4, 5, 6));
-            QFAIL(qPrintable(QStringLiteral("no failure for '%1'").arg(seg)));
-        } catch (const KavioError &e) {
-            QCOMPARE(e.number(), int(RunError::TypeMismatch));
-        }
-        QVERIFY_THROWS_EXCEPTION(KavioError,
-                                 saveSecondMeasurement(bed.segmentePath(), seg, 1, kDay, values(1, 2, 3, 4, 5, 6)));
-    }
-    QCOMPARE(rows(bed, QStringLiteral("Teilnehmer")), 0);
-    QCOMPARE(rows(bed, QStringLiteral("ArmRe")), 0);
-}
-
-void tst_Storage::segmentValuesFollowTheStoreOrder()
-{
-    // Store order: W100, Xc100, W5, Xc5, W50, Xc50, each for ArmLi, ArmRe, BeinLi, BeinRe.
-    std::array<qint16, 24> store{};
-    for (size_t i = 0; i < store.size(); ++i)
-        store[i] = qint16(100 + i);
-    const SegmentValues armRe = segmentValues(store, kSegments[1]);
-    QCOMPARE(armRe.w100, 101);
-    QCOMPARE(armRe.xc100, 105);
-    QCOMPARE(armRe.w5, 109);
-    QCOMPARE(armRe.xc5, 113);
-    QCOMPARE(armRe.w50, 117);
-    QCOMPARE(armRe.xc50, 121);
-    const SegmentValues beinRe = segmentValues(store, kSegments[3]);
-    QCOMPARE(beinRe.w100, 103);
-    QCOMPARE(beinRe.xc5, 115);
-    QCOMPARE(beinRe.xc50, 123);
-}
-
-// Rows of the test below: segment, person, day offset from kDay, time.
-struct RowSpec {
-    const char *segment;
-    int person;
-    int dayOffset;
-    const char *time;
-};
-Q_DECLARE_METATYPE(QList<RowSpec>)
-
-void tst_Storage::secondSaveChoosesLatestRowOfTheDay_data()
-{
-    QTest::addColumn<QList<RowSpec>>("rowsBefore");
-    QTest::addColumn<int>("expected"); // index into rowsBefore, -1: no first measurement
-
-    QTest::newRow("only row") << QList<RowSpec>{{"ArmLi", 1, 0, "08:00:00"}} << 0;
-    QTest::newRow("later of two") << QList<RowSpec>{{"ArmLi", 1, 0, "08:00:00"}, {"ArmLi", 1, 0, "09:15:00"}} << 1;
-    QTest::newRow("later time inserted first")
-        << QList<RowSpec>{{"ArmLi", 1, 0, "17:00:00"}, {"ArmLi", 1, 0, "09:15:00"}} << 0;
-    QTest::newRow("same second: newest row")
-        << QList<RowSpec>{{"ArmLi", 1, 0, "09:15:00"}, {"ArmLi", 1, 0, "09:15:00"}} << 1;
-    QTest::newRow("other days ignored") << QList<RowSpec>{{"ArmLi", 1, -1, "23:00:00"},
-                                                          {"ArmLi", 1, 0, "06:00:00"},
-                                                          {"ArmLi", 1, 1, "05:00:00"}}
-                                        << 1;
-    QTest::newRow("other person ignored")
-        << QList<RowSpec>{{"ArmLi", 1, 0, "08:00:00"}, {"ArmLi", 2, 0, "12:00:00"}} << 0;
-    QTest::newRow("other segment ignored")
-        << QList<RowSpec>{{"ArmLi", 1, 0, "08:00:00"}, {"ArmRe", 1, 0, "12:00:00"}} << 0;
-    QTest::newRow("only yesterday") << QList<RowSpec>{{"ArmLi", 1, -1, "08:00:00"}} << -1;
-    QTest::newRow("only another person") << QList<RowSpec>{{"ArmLi", 2, 0, "08:00:00"}} << -1;
-    QTest::newRow("only another segment") << QList<RowSpec>{{"BeinRe", 1, 0, "08:00:00"}} << -1;
-    QTest::newRow("empty tables") << QList<RowSpec>{} << -1;
-}
-
-void tst_Storage::secondSaveChoosesLatestRowOfTheDay()
-{
-    QFETCH(QList<RowSpec>, rowsBefore);
-    QFETCH(int, expected);
-    TestBed bed;
-    QList<qint64> ids;
-    for (const RowSpec &r : rowsBefore)
-        ids << bed.addMeasurement(QLatin1String(r.segment), r.person, kDay.addDays(r.dayOffset), QLatin1String(r.time),
-                                  500, 450, 420, 30, 50, 45);
-
-    const SaveResult res =
-        saveSecondMeasurement(bed.segmentePath(), QStringLiteral("ArmLi"), 1, kDay, values(510, 460, 430, 0, 0, 0));
-    if (expected < 0) {
-        QCOMPARE(res.outcome, SaveOutcome::NoFirstMeasurement);
-    } else {
-        QCOMPARE(res.outcome, SaveOutcome::Stored);
-        QCOMPARE(res.messId, ids[expected]);
-    }
-    // Exactly the expected row carries second values, every other row none.
-    for (int i = 0; i < ids.size(); ++i)
-        QCOMPARE(secondOf(bed, QLatin1String(rowsBefore[i].segment), ids[i]),
-                 i == expected ? QStringLiteral("510/460/430") : QStringLiteral("//"));
-}
-
-void tst_Storage::secondSaveChecksOnlyW50()
-{
-    TestBed bed;
-    const qint64 id =
-        bed.addMeasurement(QStringLiteral("BeinRe"), 4, kDay, QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
-    const SaveResult refused =
-        saveSecondMeasurement(bed.segmentePath(), QStringLiteral("BeinRe"), 4, kDay, values(510, 0, 430, 30, 50, 45));
-    QCOMPARE(refused.outcome, SaveOutcome::InvalidValue);
-    QCOMPARE(secondOf(bed, QStringLiteral("BeinRe"), id), QStringLiteral("//"));
-
-    // Reactances of 0 do not matter for the second measurement.
-    const SaveResult stored =
-        saveSecondMeasurement(bed.segmentePath(), QStringLiteral("BeinRe"), 4, kDay, values(0, 1, 0, 0, 0, 0));
-    QCOMPARE(stored.outcome, SaveOutcome::Stored);
-    QCOMPARE(secondOf(bed, QStringLiteral("BeinRe"), id), QStringLiteral("0/1/0"));
-}
-
-void tst_Storage::secondSaveOverwritesAndLeavesReactances()
-{
-    TestBed bed;
-    const qint64 id = bed.addMeasurement(QStringLiteral("ArmRe"), 9, kDay, QStringLiteral("08:00:00"), 500, 450, 420,
-                                         30, 50, 45, 1, 2, 3);
-    QCOMPARE(saveSecondMeasurement(bed.segmentePath(), QStringLiteral("ArmRe"), 9, kDay, values(600, 550, 520, 7, 8, 9))
-                 .outcome,
-             SaveOutcome::Stored);
-    QCOMPARE(secondOf(bed, QStringLiteral("ArmRe"), id), QStringLiteral("600/550/520"));
-    QCOMPARE(scalar(bed.segmentePath(),
-                    QStringLiteral("SELECT W5 || '/' || W50 || '/' || W100 || '/' || Xc5 || '/' || Xc50 || '/' || "
-                                   "Xc100 FROM ArmRe WHERE MessID = ?"),
-                    {id})
-                 .toString(),
-             QStringLiteral("500/450/420/30/50/45"));
-}
-
-void tst_Storage::blockedDatabaseFailsCleanlyAndRecovers_data()
-{
-    QTest::addColumn<Obstacle>("obstacle");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("read-only file") << Obstacle::ReadOnlyFile << 8
-                                    << QStringLiteral("attempt to write a readonly database");
-    // The engine's extended code: a read-only folder keeps the journal from being made.
-    QTest::newRow("read-only folder") << Obstacle::ReadOnlyFolder << 1544
-                                      << QStringLiteral("attempt to write a readonly database");
-    QTest::newRow("locked by another program") << Obstacle::LockedByOther << 5 << QStringLiteral("database is locked");
-    QTest::newRow("file missing") << Obstacle::MissingFile << int(RunError::FileNotFound) << QString();
-}
-
-void tst_Storage::blockedDatabaseFailsCleanlyAndRecovers()
-{
-    QFETCH(Obstacle, obstacle);
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    TestBed bed;
-    bed.addMeasurement(QStringLiteral("ArmLi"), 5, kDay.addDays(-3), QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
-    const auto v = values(400, 390, 380, 20, 40, 35);
-
-    ObstacleScope scope(bed, obstacle);
-    try {
-        if (scope.needsOtherUser()) {
-            Unprivileged as;
-            saveFirstMeasurement(bed.segmentePath(), QStringLiteral("ArmLi"), 5, kDay, QTime(9, 0), v);
-        } else {
-            saveFirstMeasurement(bed.segmentePath(), QStringLiteral("ArmLi"), 5, kDay, QTime(9, 0), v);
-        }
-        QFAIL("the save went through");
-    } catch (const KavioError &e) {
-        QCOMPARE(e.number(), code);
-        if (!text.isEmpty())
-            QCOMPARE(e.description(), text);
-    }
-    scope.remove();
-
-    QCOMPARE(scalar(bed.segmentePath(), QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
-    QCOMPARE(rows(bed, QStringLiteral("ArmLi")), 1);
-    QVERIFY(!QFile::exists(bed.segmentePath() + QStringLiteral("-journal")));
-
-    // Once the cause is gone the same values save.
-    const SaveResult r = saveFirstMeasurement(bed.segmentePath(), QStringLiteral("ArmLi"), 5, kDay, QTime(9, 0), v);
-    QCOMPARE(r.outcome, SaveOutcome::Stored);
-    QCOMPARE(rows(bed, QStringLiteral("ArmLi")), 2);
-}
-
-void tst_Storage::blockedSecondSaveChangesNothing()
-{
-    TestBed bed;
-    const qint64 id =
-        bed.addMeasurement(QStringLiteral("ArmLi"), 5, kDay, QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
+    // One new row per save, in the chosen segment's table only; W50 and Xc50 must be above 0.
+    void firstSave_data()
     {
-        ObstacleScope scope(bed, Obstacle::LockedByOther);
-        QVERIFY_THROWS_EXCEPTION(KavioError, saveSecondMeasurement(bed.segmentePath(), QStringLiteral("ArmLi"), 5, kDay,
-                                                                   values(7, 8, 9, 0, 0, 0)));
-        scope.remove();
+        QTest::addColumn<QString>("segment");
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<SegmentValues>("v");
+        QTest::addColumn<QString>("row"); // empty: refused
+        QTest::newRow("16-bit bounds") << "ArmLi" << QTime(10, 30) << values(-32768, 411, 32767, 21, 48, 55)
+                                       << "7|2026-12-06|10:30:00|-32768/411/32767/21/48/55|//";
+        QTest::newRow("smallest accepted")
+            << "BeinLi" << QTime(23, 59, 59) << values(0, 1, 0, 0, 1, 0) << "7|2026-12-06|23:59:59|0/1/0/0/1/0|//";
+        QTest::newRow("milliseconds dropped")
+            << "BeinRe" << QTime(7, 5, 9, 999) << values(1, 2, 3, 4, 5, 6) << "7|2026-12-06|07:05:09|1/2/3/4/5/6|//";
+        QTest::newRow("W50 zero") << "ArmRe" << QTime(9, 0) << values(400, 0, 380, 20, 40, 35) << "";
+        QTest::newRow("Xc50 negative") << "ArmRe" << QTime(9, 0) << values(400, 390, 380, 20, -7, 35) << "";
     }
-    QCOMPARE(secondOf(bed, QStringLiteral("ArmLi"), id), QStringLiteral("//"));
-    QCOMPARE(
-        saveSecondMeasurement(bed.segmentePath(), QStringLiteral("ArmLi"), 5, kDay, values(7, 8, 9, 0, 0, 0)).outcome,
-        SaveOutcome::Stored);
-    QCOMPARE(secondOf(bed, QStringLiteral("ArmLi"), id), QStringLiteral("7/8/9"));
-}
+    void firstSave()
+    {
+        QFETCH(QString, segment);
+        QFETCH(QTime, time);
+        QFETCH(SegmentValues, v);
+        QFETCH(QString, row);
+        TestBed bed;
+        const SaveResult a = saveFirstMeasurement(bed.segmentePath(), segment, 7, kDay, time, v);
+        const SaveResult b = saveFirstMeasurement(bed.segmentePath(), segment, 7, kDay, time, v);
+        qint64 total = 0;
+        for (const auto &s : kSegments)
+            total += rows(bed, QLatin1String(s.table));
+        QCOMPARE(a.outcome, row.isEmpty() ? SaveOutcome::InvalidValue : SaveOutcome::Stored);
+        QCOMPARE(total, row.isEmpty() ? 0 : 2); // the same values again make a second row
+        if (!row.isEmpty()) {
+            QCOMPARE(rowOf(bed, segment, a.messId), row);
+            QCOMPARE(rowOf(bed, segment, b.messId), row);
+        }
+    }
+
+    void unknownSegmentIsRefusedBeforeAnyWrite()
+    {
+        TestBed bed;
+        for (const QString &seg :
+             {QString(), QStringLiteral("Teilnehmer"), QStringLiteral("ArmLi; DROP TABLE ArmRe")}) {
+            QVERIFY_THROWS_EXCEPTION(KavioError, saveFirstMeasurement(bed.segmentePath(), seg, 1, kDay, QTime(9, 0),
+                                                                      values(1, 2, 3, 4, 5, 6)));
+            QVERIFY_THROWS_EXCEPTION(KavioError,
+                                     saveSecondMeasurement(bed.segmentePath(), seg, 1, kDay, values(1, 2, 3)));
+        }
+        QCOMPARE(rows(bed, QStringLiteral("Teilnehmer")) + rows(bed, QStringLiteral("ArmRe")), 0);
+    }
+
+    void segmentValuesFollowTheStoreOrder()
+    {
+        // Store order: W100, Xc100, W5, Xc5, W50, Xc50, each for ArmLi, ArmRe, BeinLi, BeinRe.
+        std::array<qint16, 24> store{};
+        for (size_t i = 0; i < store.size(); ++i)
+            store[i] = qint16(100 + i);
+        const SegmentValues a = segmentValues(store, kSegments[1]), b = segmentValues(store, kSegments[3]);
+        QCOMPARE((QList<int>{a.w100, a.xc100, a.w5, a.xc5, a.w50, a.xc50}), (QList<int>{101, 105, 109, 113, 117, 121}));
+        QCOMPARE((QList<int>{b.w100, b.xc5, b.xc50}), (QList<int>{103, 115, 123}));
+    }
+
+    // Rows before: "segment person dayOffset time"; expected: index of the row that takes
+    // the second values, -1 when there is no first measurement.
+    void secondSaveChoosesLatestRowOfTheDay_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("later of two") << QStringList{"ArmLi 1 0 08:00:00", "ArmLi 1 0 09:15:00"} << 1;
+        QTest::newRow("later time inserted first") << QStringList{"ArmLi 1 0 17:00:00", "ArmLi 1 0 09:15:00"} << 0;
+        QTest::newRow("same second: newest row") << QStringList{"ArmLi 1 0 09:15:00", "ArmLi 1 0 09:15:00"} << 1;
+        QTest::newRow("other days, persons, segments ignored")
+            << QStringList{"ArmLi 1 -1 23:00:00", "ArmLi 1 0 06:00:00", "ArmLi 1 1 05:00:00", "ArmLi 2 0 12:00:00",
+                           "ArmRe 1 0 12:00:00"}
+            << 1;
+        QTest::newRow("none of the day") << QStringList{"ArmLi 1 -1 08:00:00", "ArmLi 2 0 08:00:00",
+                                                        "BeinRe 1 0 08:00:00"}
+                                         << -1;
+        QTest::newRow("empty tables") << QStringList{} << -1;
+    }
+    void secondSaveChoosesLatestRowOfTheDay()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(int, expected);
+        TestBed bed;
+        QList<qint64> ids;
+        for (const QString &r : before) {
+            const QStringList f = r.split(QLatin1Char(' '));
+            ids << bed.addMeasurement(f[0], f[1].toInt(), kDay.addDays(f[2].toInt()), f[3], 500, 450, 420, 30, 50, 45);
+        }
+        const SaveResult res = saveSecondMeasurement(bed.segmentePath(), kArmLi, 1, kDay, values(510, 460, 430));
+        QCOMPARE(res.outcome, expected < 0 ? SaveOutcome::NoFirstMeasurement : SaveOutcome::Stored);
+        QCOMPARE(res.messId, expected < 0 ? 0 : ids[expected]);
+        // Exactly the expected row carries second values.
+        for (int i = 0; i < ids.size(); ++i)
+            QCOMPARE(secondOf(bed, before[i].section(QLatin1Char(' '), 0, 0), ids[i]),
+                     i == expected ? QStringLiteral("510/460/430") : QStringLiteral("//"));
+    }
+
+    // Only W50 is checked; the resistances are overwritten, the first values stay.
+    void secondSaveOverwritesOnlyTheResistances()
+    {
+        TestBed bed;
+        const QString armRe = QStringLiteral("ArmRe"),
+                      first = QStringLiteral("9|2026-12-06|08:00:00|500/450/420/30/50/45|");
+        const qint64 id =
+            bed.addMeasurement(armRe, 9, kDay, QStringLiteral("08:00:00"), 500, 450, 420, 30, 50, 45, 1, 2, 3);
+        QCOMPARE(saveSecondMeasurement(bed.segmentePath(), armRe, 9, kDay, values(510, 0, 430, 1, 1, 1)).outcome,
+                 SaveOutcome::InvalidValue);
+        QCOMPARE(rowOf(bed, armRe, id), first + QStringLiteral("1/2/3"));
+        QCOMPARE(saveSecondMeasurement(bed.segmentePath(), armRe, 9, kDay, values(0, 1, 0, 7, 8, 9)).outcome,
+                 SaveOutcome::Stored);
+        QCOMPARE(rowOf(bed, armRe, id), first + QStringLiteral("0/1/0"));
+    }
+
+    // An update that changes no row is undone together with all the save did before.
+    void secondSaveThatChangesNoRowRollsBack()
+    {
+        TestBed bed;
+        const qint64 id = bed.addMeasurement(kArmLi, 5, kDay, QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
+        DbConnection::open(bed.segmentePath())
+            .exec(QStringLiteral("CREATE TRIGGER swallow BEFORE UPDATE ON ArmLi BEGIN "
+                                 "INSERT INTO ArmRe (FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100) "
+                                 "VALUES (5, '2026-12-06', '08:00:00', 1, 2, 3, 4, 5, 6); SELECT RAISE(IGNORE); END"));
+        try {
+            saveSecondMeasurement(bed.segmentePath(), kArmLi, 5, kDay, values(7, 8, 9));
+            QFAIL("a save that changed nothing was reported as done");
+        } catch (const KavioError &e) {
+            QCOMPARE(e.number(), int(RunError::NoCurrentRow));
+        }
+        QCOMPARE(rows(bed, QStringLiteral("ArmRe")), 0);
+        QCOMPARE(secondOf(bed, kArmLi, id), QStringLiteral("//"));
+    }
+
+    void blockedDatabaseChangesNothingAndRecovers_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        const QString readOnly = QStringLiteral("attempt to write a readonly database");
+        QTest::newRow("read-only file") << 8 << readOnly;
+        // The engine's extended code: a read-only folder keeps the journal from being made.
+        QTest::newRow("read-only folder") << 1544 << readOnly;
+        QTest::newRow("locked") << 5 << QStringLiteral("database is locked");
+        QTest::newRow("missing") << int(RunError::FileNotFound) << QString();
+    }
+    void blockedDatabaseChangesNothingAndRecovers()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        const QString obstacle = QString::fromLatin1(QTest::currentDataTag());
+        TestBed bed;
+        const QString path = bed.segmentePath(), away = path + QStringLiteral(".away");
+        const QByteArray dir = QFile::encodeName(bed.dir.path()), file = QFile::encodeName(path);
+        const qint64 id = bed.addMeasurement(kArmLi, 5, kDay, QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
+        const auto v = values(400, 390, 380, 20, 40, 35);
+        DbConnection holder;
+        const bool readOnly = obstacle.startsWith(QLatin1String("read-only"));
+        if (readOnly) { // open to the other identity below, except for what must be read-only
+            ::chmod(dir.constData(), obstacle.endsWith(QLatin1String("folder")) ? 0555 : 0777);
+            ::chmod(file.constData(), obstacle.endsWith(QLatin1String("file")) ? 0444 : 0666);
+        } else if (obstacle == QLatin1String("locked"))
+            (holder = DbConnection::open(path)).exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        else
+            QFile::rename(path, away);
+        {
+            std::optional<Unprivileged> as; // file permissions bind root only under another identity
+            if (readOnly)
+                as.emplace();
+            for (bool second : {false, true}) {
+                try {
+                    second ? saveSecondMeasurement(path, kArmLi, 5, kDay, v)
+                           : saveFirstMeasurement(path, kArmLi, 5, kDay, QTime(9, 0), v);
+                    QFAIL("the save went through");
+                } catch (const KavioError &e) {
+                    QCOMPARE(e.number(), code);
+                    QVERIFY(text.isEmpty() || e.description() == text);
+                }
+            }
+        }
+        ::chmod(dir.constData(), 0700);
+        ::chmod(file.constData(), 0644);
+        if (holder.isOpen())
+            holder.exec(QStringLiteral("ROLLBACK"));
+        holder.close();
+        QFile::rename(away, path);
+
+        QCOMPARE(scalar(path, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        QCOMPARE(rows(bed, kArmLi), 1);
+        QCOMPARE(secondOf(bed, kArmLi, id), QStringLiteral("//"));
+        QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+        // Once the cause is gone the same values save.
+        const SaveResult r = saveFirstMeasurement(path, kArmLi, 5, kDay, QTime(9, 0), v);
+        QCOMPARE(saveSecondMeasurement(path, kArmLi, 5, kDay, v).messId, r.messId);
+        QCOMPARE(rows(bed, kArmLi), 2);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_Storage)
 #include "tst_storage.moc"
