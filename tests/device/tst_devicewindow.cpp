@@ -190,8 +190,6 @@ private slots:
         QTest::addColumn<int>("refusals");
         QTest::addColumn<QString>("markers");
         QTest::addColumn<bool>("pending");
-        QTest::newRow("one record") << QByteArray("ARM050 4567,0321,0040;\r\n")
-                                    << QStringList{"txtW50ArmRechts=457", "txtXc50ArmRechts=32"} << 0 << "1000" << true;
         QTest::newRow("wrong segment") << QByteArray("BLM050 2481,0265,0061;\r\n") << QStringList{} << 1 << "0000"
                                        << false;
         QTest::newRow("each refused record once, then the right one")
