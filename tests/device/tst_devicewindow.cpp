@@ -128,7 +128,7 @@ private slots:
         w.reopenPortForMeasurement(); // a second confirmation while open changes nothing
         QCOMPARE(bed.serial.calls.join(u' '), automatic ? calls + QStringLiteral(" open") : calls);
         QCOMPARE(bed.serial.isOpen(), automatic);
-        QCOMPARE(bed.serial.port, automatic ? port.toInt() : bed.serial.port);
+        QVERIFY(!automatic || bed.serial.port == port.toInt());
         const QString before = field(w, "txtW50ArmRechts");
         trickle(bed.serial, "ARM050 4567,0321,0040;\r\n");
         QCOMPARE(field(w, "txtW50ArmRechts"), automatic ? QStringLiteral("457") : before);
