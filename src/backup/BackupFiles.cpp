@@ -282,7 +282,14 @@ bool snapshot(const QString &source, const QString &target, bool overwrite, QStr
         const unsigned char *image = sqlite3_serialize(dst.db, "main", &imageSize, SQLITE_SERIALIZE_NOCOPY);
         if (!image)
             return failed(SnapshotFailure::Other, QStringLiteral("Nicht genug Arbeitsspeicher für die Sicherung."));
-        if (temp.write(reinterpret_cast<const char *>(image), imageSize) != imageSize)
+        // The copy is a file on its own: its header names the rollback journal instead of the
+        // log (bytes 18 and 19, write and read version), so that opening it, read-only on a
+        // stick, say, needs no log files beside it.
+        QByteArray header(reinterpret_cast<const char *>(image), int(std::min<sqlite3_int64>(imageSize, 100)));
+        if (header.size() == 100)
+            header[18] = header[19] = 1;
+        if (temp.write(header) != header.size() || temp.write(reinterpret_cast<const char *>(image) + header.size(),
+                                                              imageSize - header.size()) != imageSize - header.size())
             return failed(SnapshotFailure::Other, writeFailure(folder, imageSize, temp.errorString()));
         size = imageSize;
     }

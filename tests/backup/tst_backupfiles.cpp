@@ -201,6 +201,11 @@ private slots:
         QVERIFY(!QFile::exists(target + QStringLiteral("-wal")));
         QVERIFY(isSegmentDatabase(target));
         QCOMPARE(scalar(target, check).toInt(), expected);
+        // A copy of a database in write-ahead mode is a file on its own (rollback journal).
+        QFile copy(target);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.read(20).mid(18), QByteArray("\x01\x01"));
+        QVERIFY(!QFile::exists(target + QStringLiteral("-wal")));
     }
 
     void refusedFiles_data()
