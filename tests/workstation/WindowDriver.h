@@ -41,6 +41,21 @@ inline int gridRows(QWidget &w, const QString &gridName)
     return FlexGrid(*control<QTableView>(w, gridName)).rows();
 }
 
+// Expected states, space separated: "+name" shown, "-name" hidden, "name=on"/"name=off" enabled or not.
+inline void check(QWidget &w, const QString &expected)
+{
+    for (const QString &token : expected.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QChar sign = token.front();
+        const bool visibility = sign == QLatin1Char('+') || sign == QLatin1Char('-');
+        const QStringList parts = token.mid(visibility ? 1 : 0).split(QLatin1Char('='));
+        const QWidget *c = control(w, parts[0]);
+        if (visibility)
+            QVERIFY2(c->isVisible() == (sign == QLatin1Char('+')), qPrintable(token));
+        if (parts.size() > 1)
+            QVERIFY2(c->isEnabled() == (parts[1] == QLatin1String("on")), qPrintable(token));
+    }
+}
+
 // The window shown on a test bed, with the start-up question answered No.
 struct Window {
     explicit Window(TestBed::Options options = {}) : bed(options) {}
