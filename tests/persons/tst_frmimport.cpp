@@ -1,5 +1,5 @@
-// The person administration window as the operator uses it: opened from the main
-// window's menu, typing, clicking rows, switching modes, copying, deleting and closing.
+// The person administration window as the operator uses it: typing, clicking rows,
+// switching modes, copying and deleting; opened on its own and from the main window.
 #include "db/Database.h"
 #include "persons/frmImport.h"
 #include "TestBed.h"
@@ -7,11 +7,8 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 
@@ -21,9 +18,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kPresent = QStringLiteral("Teilnehmer bereits vorhanden! Vorgang wird abgebrochen");
-const QString kTypeError =
-    QStringLiteral("Error 13 (Typen unverträglich) in procedure cmdCopyPerson_Click of Formular frmImport");
+const QString kPresent = u"Teilnehmer bereits vorhanden! Vorgang wird abgebrochen"_s;
+const QString kTypeError = u"Error 13 (Typen unverträglich) in procedure cmdCopyPerson_Click of Formular frmImport"_s;
 
 qint64 count(const QString &db, const QString &sql, const QVariantList &values = {})
 {
@@ -37,7 +33,7 @@ QByteArray checksum(const QString &path)
                                        : QByteArray();
 }
 
-// Types as on a German keyboard: umlauts and ß come as key events with their text.
+// Types as on a German keyboard: umlauts come as key events with their text.
 void type(QWidget *w, const QString &text)
 {
     for (const QChar ch : text) {
@@ -48,15 +44,23 @@ void type(QWidget *w, const QString &text)
     }
 }
 
-int px(const QWidget *w, int twips)
+void click(QWidget *window, const char *name)
 {
-    return qRound(twips * w->logicalDpiX() / 1440.0);
+    QTest::mouseClick(window->findChild<QAbstractButton *>(QString::fromLatin1(name)), Qt::LeftButton);
+}
+
+QStringList listed(frmImport &w, int column = 0)
+{
+    QStringList out;
+    for (int r = 0; r < w.gridModel().rowCount(); ++r)
+        out << w.gridModel().text(r, column);
+    return out;
 }
 
 // Clicks the person's row as the operator does; false when the list lacks it.
 bool pick(frmImport &w, const QString &name, const QString &vorname)
 {
-    auto *grid = w.findChild<QTableView *>(QStringLiteral("Grid1"));
+    auto *grid = w.findChild<QTableView *>(u"Grid1"_s);
     for (int r = 0; r < w.gridModel().rowCount(); ++r) {
         if (w.gridModel().text(r, 0) != name || w.gridModel().text(r, 1) != vorname)
             continue;
@@ -67,62 +71,13 @@ bool pick(frmImport &w, const QString &name, const QString &vorname)
     return false;
 }
 
-void click(QWidget *window, const char *name)
+QStringList boxes(frmImport &w)
 {
-    QTest::mouseClick(window->findChild<QAbstractButton *>(QString::fromLatin1(name)), Qt::LeftButton);
+    QStringList b;
+    for (QLineEdit *box : w.txtTeilnehmer)
+        b << box->text();
+    return b;
 }
-
-// One window over a fresh program folder, with a stand-in main window and a record of
-// the main list's refills (and how many persons Segmente.mdb held at each).
-struct Session {
-    explicit Session(const TestBed::Options &options = {}) : bed(options) {}
-
-    void open(bool importMode)
-    {
-        bImportModus = importMode;
-        main.hide();
-        window = std::make_unique<frmImport>(bed.platform, &main, [this] {
-            refreshes << count(bed.segmentePath(), QStringLiteral("SELECT COUNT(*) FROM Teilnehmer"));
-        });
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-
-    template <typename T = QWidget> T *c(const char *name) const
-    {
-        T *w = window->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
-    QLineEdit *search() const { return c<QLineEdit>("TXT_Archiv_Suche_0"); }
-    QTableView *grid() const { return c<QTableView>("Grid1"); }
-
-    QStringList listed(int column = 0)
-    {
-        QStringList out;
-        for (int r = 0; r < window->gridModel().rowCount(); ++r)
-            out << window->gridModel().text(r, column);
-        return out;
-    }
-
-    bool pick(const QString &name, const QString &vorname) { return ::pick(*window, name, vorname); }
-    void click(const char *name) { ::click(window.get(), name); }
-
-    QStringList boxes()
-    {
-        QStringList b;
-        for (QLineEdit *box : window->txtTeilnehmer)
-            b << box->text();
-        return b;
-    }
-    bool boxesEmpty() { return boxes().join(QString()).isEmpty(); }
-
-    TestBed bed;
-    QWidget main;
-    QList<qint64> refreshes;
-    std::unique_ptr<frmImport> window;
-};
 
 } // namespace
 
@@ -130,78 +85,23 @@ class TestFrmImport : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { bImportModus = true; }
-    void searchPickAndSwitchModes();
+    void walkFromTheMainWindow();
     void copy_data();
     void copy();
     void erase_data();
     void erase();
     void hostDatabaseMissing();
-    void columnWidths();
-    void menusOpenTheModesAndChangesReachTheMainList();
 };
-
-void TestFrmImport::searchPickAndSwitchModes()
-{
-    Session s;
-    s.bed.addPerson("MÜLLER", "Anna");
-    s.bed.addPerson("Schmidt", "Hans");
-    s.bed.addPerson("Zimmermann", "Karl-Heinz");
-    s.open(true);
-    QCOMPARE(s.window->windowTitle(), QStringLiteral("Import- und Exportfunktionen"));
-    QVERIFY(s.c<QRadioButton>("optInsert")->isChecked());
-    QVERIFY(s.search()->isVisible() && s.c("LBL_4")->isVisible());
-    QVERIFY(!s.c("TXT_Archiv_Suche_1")->isVisible() && !s.c("fraSegment")->isVisible());
-    // Only the command of the mode can be reached at the shared place.
-    QVERIFY(s.c("cmdCopyPerson")->isVisible() && !s.c("cmdErasePerson")->isVisible());
-    QCOMPARE(s.listed().size(), demo::demoPersons().size());
-    QStringList headers;
-    for (int c = 0; c < kPersonColumns; ++c)
-        headers << s.window->gridModel().headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(headers, (QStringList{"Name", "Vorname", "GebDat", "PLZ", "Ort", "Kennung", "AnzMes", "LfdNr"}));
-    QVERIFY(s.boxesEmpty());
-
-    // Typed text filters the host's persons; a clicked row fills the boxes.
-    type(s.search(), QStringLiteral("mü"));
-    QCOMPARE(s.listed(), (QStringList{"Müller", "Müller", "MÜLLER"}));
-    QVERIFY(s.pick("Müller", "Jürgen"));
-    const QString lfdNr = QString::number(
-        count(s.bed.biaPath(), "SELECT LfdNr FROM Teilnehmer WHERE Name = 'Müller' AND VorName = 'Jürgen'"));
-    QCOMPARE(s.boxes(),
-             (QStringList{"Müller", "Jürgen", "männlich", "02.11.1961", "80331", "München", "K-1007", "5", lfdNr}));
-    QVERIFY(s.window->txtTeilnehmer[8]->isReadOnly() && !s.window->txtTeilnehmer[0]->isReadOnly());
-
-    // Delete mode lists Segmente.mdb under the same (now hidden) search text; its boxes
-    // show what would go and are not for typing.
-    s.click("optDelete");
-    QVERIFY(!bImportModus);
-    QVERIFY(s.boxesEmpty());
-    QVERIFY(!s.search()->isVisible());
-    QVERIFY(!s.c("cmdCopyPerson")->isVisible() && s.c("cmdErasePerson")->isVisible());
-    QCOMPARE(s.listed(), QStringList{"MÜLLER"});
-    s.search()->clear();
-    QCOMPARE(s.listed(), (QStringList{"MÜLLER", "Schmidt", "Zimmermann"}));
-    QVERIFY(s.pick("Zimmermann", "Karl-Heinz"));
-    QCOMPARE(s.boxes()[1], QStringLiteral("Karl-Heinz"));
-    QVERIFY(s.window->txtTeilnehmer[0]->isReadOnly());
-
-    s.click("optInsert");
-    QVERIFY(bImportModus);
-    QVERIFY(s.boxesEmpty());
-    QVERIFY(!s.window->txtTeilnehmer[0]->isReadOnly());
-    QCOMPARE(s.listed().size(), demo::demoPersons().size());
-    QVERIFY(s.bed.messages.shown.isEmpty());
-}
 
 void TestFrmImport::copy_data()
 {
-    QTest::addColumn<QStringList>("person"); // Name, Vorname, then index=text typed into a box
+    QTest::addColumn<QStringList>("person"); // Name, Vorname, then index=text put into a box
     QTest::addColumn<bool>("answer");        // to the question
     QTest::addColumn<QString>("message");    // after the question; empty: none
     QTest::addColumn<QString>("stored");     // GebDat stored; empty: nothing stored
     QTest::newRow("new person") << QStringList{"Müller", "Jürgen"} << true << QString() << u"1961-11-02"_s;
     QTest::newRow("answered No") << QStringList{"Müller", "Jürgen"} << false << QString() << QString();
-    QTest::newRow("already present") << QStringList{"Schmidt", "Hans"} << true << kPresent << QString();
+    QTest::newRow("present in other letter case") << QStringList{"Schmidt", "Hans"} << true << kPresent << QString();
     QTest::newRow("same names, other birth date")
         << QStringList{"Schmidt", "Hans", "3=10.01.1949"} << true << QString() << u"1949-01-10"_s;
     QTest::newRow("no birth date: stand-in day")
@@ -211,7 +111,6 @@ void TestFrmImport::copy_data()
                                         << u"Bitte geben Sie der Person einen Vornamen"_s << QString();
     QTest::newRow("birth date that is none")
         << QStringList{"Weber", "Sabine", "3=31.02.1968"} << true << kTypeError << QString();
-    QTest::newRow("count that is none") << QStringList{"Weber", "Sabine", "7=viele"} << true << kTypeError << QString();
 }
 
 void TestFrmImport::copy()
@@ -220,54 +119,48 @@ void TestFrmImport::copy()
     QFETCH(bool, answer);
     QFETCH(QString, message);
     QFETCH(QString, stored);
-    Session s;
-    s.bed.addPerson("Schmidt", "Hans", QDate(1949, 1, 9));
-    const QString seg = s.bed.segmentePath();
-    const QByteArray hostBefore = checksum(s.bed.biaPath());
-    QVERIFY(!hostBefore.isEmpty());
-    s.open(true);
-    QVERIFY(s.pick(person[0], person[1]));
-    for (const QString &e : person.mid(2)) {
-        QLineEdit *box = s.window->txtTeilnehmer[e.section('=', 0, 0).toInt()];
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        type(box, e.section('=', 1));
-    }
-    const QStringList before = s.boxes();
-    const QStringList listBefore = s.listed(7);
-    s.bed.messages.answer({answer});
-    s.click("cmdCopyPerson");
+    TestBed bed;
+    bed.addPerson("SCHMIDT", "HANS", QDate(1949, 1, 9));
+    const QString seg = bed.segmentePath();
+    const QByteArray hostBefore = checksum(bed.biaPath());
+    QWidget main; // stands in for the main window, whose list refills are counted
+    int refreshes = 0;
+    bImportModus = true;
+    frmImport w(bed.platform, &main, [&] { ++refreshes; });
+    w.show();
+    QVERIFY(pick(w, person[0], person[1]));
+    for (const QString &e : person.mid(2))
+        w.txtTeilnehmer[e.section('=', 0, 0).toInt()]->setText(e.section('=', 1));
+    const QStringList before = boxes(w);
+    const QStringList listBefore = listed(w, kLfdNrColumn);
+    bed.messages.answer({answer});
+    click(&w, "cmdCopyPerson");
 
-    QCOMPARE(s.bed.messages.count(), message.isEmpty() ? 1 : 2);
-    const FakeMessages::Shown &question = s.bed.messages.shown.first();
+    QCOMPARE(bed.messages.count(), message.isEmpty() ? 1 : 2);
+    const FakeMessages::Shown &question = bed.messages.shown.first();
     QVERIFY(question.question);
     QCOMPARE(question.text, "Wollen Sie " + before[1] + " " + before[0] + "\rzur Gliederanalyse hinzufügen");
-    QCOMPARE(question.title, QStringLiteral("Limbox"));
-    QCOMPARE(question.icon, MsgIcon::None);
+    QCOMPARE(question.title, u"Limbox"_s);
     if (!message.isEmpty()) {
-        QCOMPARE(s.bed.messages.last().text, message);
-        QCOMPARE(s.bed.messages.last().icon, message == kTypeError ? MsgIcon::None
-                                             : message == kPresent ? MsgIcon::Stop
-                                                                   : MsgIcon::Information);
-        QCOMPARE(s.bed.messages.last().title, QString());
+        QCOMPARE(bed.messages.last().text, message);
+        QCOMPARE(bed.messages.last().icon, message == kTypeError ? MsgIcon::None
+                                           : message == kPresent ? MsgIcon::Stop
+                                                                 : MsgIcon::Information);
     }
     QCOMPARE(count(seg, "SELECT COUNT(*) FROM Teilnehmer"), stored.isEmpty() ? 1 : 2);
-    if (!stored.isEmpty()) {
+    if (!stored.isEmpty())
         QCOMPARE(count(seg,
                        "SELECT COUNT(*) FROM Teilnehmer WHERE Name = ? AND VorName = ? AND GebDat = ? "
                        "AND PLZ = ? AND Ort = ? AND Kennung = ? AND AnzMes = ?",
                        {before[0], before[1], stored, before[4], before[5], before[6], before[7].toInt()}),
                  1);
-        QCOMPARE(count(seg, "SELECT COUNT(*) FROM tblTeilnehmerSegmente"), 0);
-    }
-    // The main list is rebuilt once a person is stored.
-    QCOMPARE(s.refreshes, stored.isEmpty() ? QList<qint64>{} : QList<qint64>{2});
-    // The window's own list and boxes stay; the host database is only ever read.
-    QCOMPARE(s.listed(7), listBefore);
-    QCOMPARE(s.boxes(), before);
-    s.window->close();
-    QCOMPARE(checksum(s.bed.biaPath()), hostBefore);
-    QVERIFY(!QFile::exists(s.bed.biaPath() + "-journal"));
+    // The main list is rebuilt once a person is stored; the window's own list and boxes stay.
+    QCOMPARE(refreshes, stored.isEmpty() ? 0 : 1);
+    QCOMPARE(listed(w, kLfdNrColumn), listBefore);
+    QCOMPARE(boxes(w), before);
+    // The host database is only ever read.
+    w.close();
+    QCOMPARE(checksum(bed.biaPath()), hostBefore);
 }
 
 void TestFrmImport::erase_data()
@@ -275,14 +168,11 @@ void TestFrmImport::erase_data()
     QTest::addColumn<bool>("pick");
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("locked");     // deleting from ArmLi fails
-    QTest::addColumn<QString>("message"); // the last message, a pattern
-    QTest::newRow("deleted") << true << true << false
-                             << QRegularExpression::escape("Wollen Sie den Teilnehmer Anna Müller wirklich löschen?");
-    QTest::newRow("nobody chosen") << false << true << false << u"Bitte wählen Sie eine Person aus\\."_s;
+    QTest::addColumn<QString>("message"); // the last message
+    QTest::newRow("deleted") << true << true << false << u"Wollen Sie den Teilnehmer Anna Müller wirklich löschen?"_s;
+    QTest::newRow("nobody chosen") << false << true << false << u"Bitte wählen Sie eine Person aus."_s;
     QTest::newRow("answered No") << true << false << false << u"Vorgang durch Benutzer abgebrochen!"_s;
-    QTest::newRow("failing part-way")
-        << true << true << true
-        << u"Error \\d+ \\(.*ArmLi gesperrt.*\\) in procedure cmdErasePerson_Click of Formular frmImport"_s;
+    QTest::newRow("failing part-way") << true << true << true << QString();
 }
 
 void TestFrmImport::erase()
@@ -291,137 +181,122 @@ void TestFrmImport::erase()
     QFETCH(bool, answer);
     QFETCH(bool, locked);
     QFETCH(QString, message);
-    Session s;
-    const qint64 anna = s.bed.addPerson("Müller", "Anna");
-    s.bed.addPerson("Schmidt", "Hans");
-    // BeinRe goes before ArmLi: a failure on ArmLi must bring it back.
-    for (const char *t : {"ArmLi", "BeinRe"})
-        s.bed.addMeasurement(t, anna, QDate(2026, 11, 1), "09:00:00", 500, 480, 460, 60, 55, 50);
-    const QString seg = s.bed.segmentePath();
+    TestBed bed;
+    const qint64 anna = bed.addPerson("Müller", "Anna");
+    bed.addPerson("Schmidt", "Hans");
+    const QStringList tables{"ArmLi", "ArmRe", "BeinLi", "BeinRe"};
+    for (const QString &t : tables)
+        bed.addMeasurement(t, anna, QDate(2026, 11, 1), "09:00:00", 500, 480, 460, 60, 55, 50);
+    const QString seg = bed.segmentePath();
+    DbConnection db = DbConnection::open(seg);
+    db.exec("INSERT INTO tblTeilnehmerSegmente (lfdNR, AL, AR, BL, BR) VALUES (?, 1, 1, 1, 1)", {anna});
     if (locked)
-        DbConnection::open(seg).exec(
-            "CREATE TRIGGER locked BEFORE DELETE ON ArmLi BEGIN SELECT RAISE(ABORT, 'ArmLi gesperrt'); END");
-    s.open(false);
-    if (pick) {
-        QVERIFY(s.pick("Müller", "Anna"));
-        QCOMPARE(s.boxes()[8], QString::number(anna));
-    }
-    s.bed.messages.answer({answer});
-    s.click("cmdErasePerson");
+        db.exec("CREATE TRIGGER locked BEFORE DELETE ON ArmLi BEGIN SELECT RAISE(ABORT, 'ArmLi gesperrt'); END");
+    QWidget main;
+    int refreshes = 0;
+    bImportModus = false;
+    frmImport w(bed.platform, &main, [&] { ++refreshes; });
+    w.show();
+    if (pick)
+        QVERIFY(::pick(w, "Müller", "Anna"));
+    bed.messages.answer({answer});
+    click(&w, "cmdErasePerson");
 
     const bool gone = pick && answer && !locked;
-    QCOMPARE(s.bed.messages.count(), pick && !gone ? 2 : 1);
-    const FakeMessages::Shown &last = s.bed.messages.last();
-    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(message)).match(last.text).hasMatch(),
-             qPrintable(last.text));
-    QCOMPARE(last.icon, gone || locked ? MsgIcon::None : MsgIcon::Information);
-    QCOMPARE(last.title, QString());
+    QCOMPARE(bed.messages.count(), pick && !gone ? 2 : 1);
+    const QString last = bed.messages.last().text;
+    QVERIFY2(locked ? last.startsWith("Error ") && last.contains("ArmLi gesperrt") &&
+                          last.endsWith(") in procedure cmdErasePerson_Click of Formular frmImport")
+                    : last == message,
+             qPrintable(last));
+    QCOMPARE(bed.messages.last().icon, gone || locked ? MsgIcon::None : MsgIcon::Information);
+    // All of the person goes, or nothing; the segment choice stays either way.
     QCOMPARE(count(seg, "SELECT COUNT(*) FROM Teilnehmer WHERE LfdNr = ?", {anna}), gone ? 0 : 1);
-    QCOMPARE(count(seg, "SELECT COUNT(*) FROM BeinRe WHERE FKTN = ?", {anna}), gone ? 0 : 1);
-    QCOMPARE(s.listed(), gone ? QStringList{"Schmidt"} : (QStringList{"Müller", "Schmidt"}));
-    QCOMPARE(s.boxesEmpty(), gone || !pick);
-    QCOMPARE(s.refreshes, gone ? QList<qint64>{1} : QList<qint64>{});
+    for (const QString &t : tables)
+        QCOMPARE(count(seg, "SELECT COUNT(*) FROM " + t + " WHERE FKTN = ?", {anna}), gone ? 0 : 1);
+    QCOMPARE(count(seg, "SELECT COUNT(*) FROM tblTeilnehmerSegmente"), 1);
+    QCOMPARE(listed(w), gone ? QStringList{"Schmidt"} : (QStringList{"Müller", "Schmidt"}));
+    QCOMPARE(boxes(w).join(QString()).isEmpty(), gone || !pick);
+    QCOMPARE(refreshes, gone ? 1 : 0);
 }
 
 void TestFrmImport::hostDatabaseMissing()
 {
-    Session s(TestBed::Options{.hostDatabase = false});
-    s.bed.addPerson("Schmidt", "Hans");
-    s.open(true);
-    QCOMPARE(s.bed.messages.texts(),
+    TestBed bed(TestBed::Options{.hostDatabase = false});
+    bed.addPerson("Schmidt", "Hans");
+    QWidget main;
+    bImportModus = true;
+    frmImport w(bed.platform, &main, [] {});
+    w.show();
+    QCOMPARE(bed.messages.texts(),
              QStringList{"Es konnte keine BIA-Datenbnk gefunden werden\nBitte installieren Sie eine BIA Software"});
-    QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
-    QCOMPARE(s.window->gridModel().rowCount(), 0);
+    QCOMPARE(bed.messages.last().icon, MsgIcon::Stop);
+    QCOMPARE(w.gridModel().rowCount(), 0);
     // The window stays usable.
-    s.click("optDelete");
-    QCOMPARE(s.listed(), QStringList{"Schmidt"});
-    QCOMPARE(s.bed.messages.count(), 1);
-}
-
-void TestFrmImport::columnWidths()
-{
-    Session s;
-    // Kept widths by position; a damaged, empty, too narrow or absurdly wide entry leaves its
-    // column at the fill's width, and the ninth entry is the history list's.
-    s.bed.settings.setOwnSetting("MyApplication", "Grid1", "ColWidths", " 3000;x, 1200 ,10,99999,-1500,,,1300");
-    s.open(true);
-    QTableView *grid = s.grid();
-    QCOMPARE(grid->columnWidth(0), px(grid, 3000));
-    QCOMPARE(grid->columnWidth(2), px(grid, 1200));
-    QCOMPARE(grid->columnWidth(3), px(grid, 750));
-    // The others get the fill's widths, widened only where a heading would not fit.
-    for (int c : {1, 4, 5, 6, 7})
-        QVERIFY(grid->columnWidth(c) >= px(grid, kPersonColumnTwips[c]) && grid->columnWidth(c) < px(grid, 3000));
-
-    // A dragged column keeps its width through refills and for the next opening.
-    grid->horizontalHeader()->resizeSection(1, 200);
-    type(s.search(), QStringLiteral("m"));
-    QCOMPARE(grid->columnWidth(1), 200);
-    const int lfdNrWidth = grid->columnWidth(7);
-    // Closing gives the main window back, refills its list and keeps the widths.
-    s.window->close();
-    QVERIFY(s.main.isVisible());
-    QCOMPARE(s.refreshes.size(), 1);
-    const QList<int> kept = decodeColumnWidths(s.bed.settings.ownSetting("MyApplication", "Grid1", "ColWidths"));
-    QCOMPARE(kept.size(), 9);
-    QCOMPARE(kept[0], 3000);
-    QCOMPARE(px(grid, kept[1]), 200);
-    QCOMPARE(kept[3], 750);
-    QCOMPARE(px(grid, kept[7]), lfdNrWidth);
-    QCOMPARE(kept[8], 1300);
-    s.open(false);
-    QCOMPARE(s.grid()->columnWidth(1), 200);
-    QCOMPARE(s.grid()->columnWidth(3), px(s.grid(), 750));
+    click(&w, "optDelete");
+    QCOMPARE(listed(w), QStringList{"Schmidt"});
+    QCOMPARE(bed.messages.count(), 1);
 }
 
 // Every cell text of the main window's person list.
 static QStringList mainListTexts(frmMain &main)
 {
     QStringList out;
-    const QAbstractItemModel *m = main.findChild<QTableView *>(QStringLiteral("ocxFlex"))->model();
+    const QAbstractItemModel *m = main.findChild<QTableView *>(u"ocxFlex"_s)->model();
     for (int r = 0; m && r < m->rowCount(); ++r)
         for (int c = 0; c < m->columnCount(); ++c)
             out << m->index(r, c).data().toString();
     return out;
 }
 
-void TestFrmImport::menusOpenTheModesAndChangesReachTheMainList()
+void TestFrmImport::walkFromTheMainWindow()
 {
     TestBed bed;
-    bed.addPerson("Schmidt", "Hans");
+    bed.addPerson("MÜLLER", "Anna");
+    bed.addPerson("Zimmermann", "Karl-Heinz");
+    DbConnection::open(bed.biaPath())
+        .exec("INSERT INTO Teilnehmer (Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes) "
+              "VALUES ('O''Brien', 'Seán', NULL, '1970-01-01', '', 'Cork', 'K-9', 2)");
     frmMain main(bed.platform);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QTRY_VERIFY(mainListTexts(main).contains("Schmidt"));
+    QTRY_VERIFY(mainListTexts(main).contains("Zimmermann"));
 
-    // "löschen aus Gliederanalysesoftware": delete mode, main window hidden until closing.
-    main.mnuloeschen_Click();
-    QVERIFY(!bImportModus);
-    QVERIFY(!main.isVisible());
-    QPointer<frmImport> window = main.findChild<frmImport *>();
-    QVERIFY(window && window->isVisible() && !window->isModal());
-    QVERIFY(window->findChild<QPushButton *>("cmdErasePerson")->isVisible());
-    click(window, "cmdClose");
-    QVERIFY(main.isVisible());
-    QTRY_VERIFY(window.isNull()); // the window lives only while it is open
-    QVERIFY(!bImportModus);
-
-    // "Importieren aus Stammdaten": a copied person appears in the main list, a deleted
-    // one leaves it.
+    // Import mode lists every host person; a quote is taken literally; an empty sex field
+    // reads as male.
     main.mnuImport_Click();
-    QVERIFY(bImportModus);
-    window = main.findChild<frmImport *>();
-    QVERIFY(window && window->findChild<QRadioButton *>("optInsert")->isChecked());
-    QVERIFY(pick(*window, "Müller", "Jürgen"));
+    QPointer<frmImport> w = main.findChild<frmImport *>();
+    QVERIFY(bImportModus && w);
+    QCOMPARE(listed(*w).size(), demo::demoPersons().size() + 1);
+    QLineEdit *search = w->TXT_Archiv_Suche[0];
+    type(search, u"O'"_s);
+    QCOMPARE(listed(*w), QStringList{"O'Brien"});
+    QVERIFY(pick(*w, "O'Brien", "Seán"));
+    const QString lfdNr = scalar(bed.biaPath(), "SELECT LfdNr FROM Teilnehmer WHERE Name = 'O''Brien'").toString();
+    QCOMPARE(boxes(*w), (QStringList{"O'Brien", "Seán", "männlich", "01.01.1970", " ", "Cork", "K-9", "2", lfdNr}));
+    search->clear();
+    type(search, u"mü"_s);
+    QCOMPARE(listed(*w), (QStringList{"Müller", "Müller", "MÜLLER"}));
+
+    // A copied person reaches the main list, which is hidden meanwhile.
+    QVERIFY(!main.isVisible());
+    QVERIFY(pick(*w, "Müller", "Jürgen"));
     bed.messages.answer({true});
-    click(window, "cmdCopyPerson");
+    click(w, "cmdCopyPerson");
     QTRY_VERIFY2(mainListTexts(main).contains("Jürgen"), qPrintable(bed.messages.texts().join('|')));
-    click(window, "optDelete");
-    QVERIFY(pick(*window, "Müller", "Jürgen"));
+
+    // Delete mode keeps the search text, filters with it and empties the boxes; a deleted
+    // person leaves the main list.
+    click(w, "optDelete");
+    QVERIFY(!bImportModus);
+    QCOMPARE(boxes(*w).join(QString()), QString());
+    QCOMPARE(listed(*w), (QStringList{"MÜLLER", "Müller"}));
+    QVERIFY(pick(*w, "Müller", "Jürgen"));
     bed.messages.answer({true});
-    click(window, "cmdErasePerson");
-    QTRY_VERIFY(!mainListTexts(main).contains("Jürgen") && mainListTexts(main).contains("Schmidt"));
-    window->close();
+    click(w, "cmdErasePerson");
+    QTRY_VERIFY(!mainListTexts(main).contains("Jürgen") && mainListTexts(main).contains("Zimmermann"));
+    QCOMPARE(bed.messages.count(), 3); // the main window asks once at its start, then copy and delete
+    w->close();
     QVERIFY(main.isVisible());
 }
 
