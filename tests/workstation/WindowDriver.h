@@ -6,8 +6,7 @@
 #include "workstation/mdlGrid.h"
 
 #include <memory>
-#include <QAbstractItemModel>
-#include <QPushButton>
+#include <QAbstractButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -39,6 +38,12 @@ inline void clickRow(QWidget &w, const QString &gridName, int row)
 inline int gridRows(QWidget &w, const QString &gridName)
 {
     return FlexGrid(*control<QTableView>(w, gridName)).rows();
+}
+
+// The text of a label, button or text box.
+inline QString textOf(QWidget &w, const QString &name)
+{
+    return control(w, name)->property("text").toString();
 }
 
 // Expected states, space separated: "+name" shown, "-name" hidden, "name=on"/"name=off" enabled or not.
