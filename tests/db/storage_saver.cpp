@@ -1,9 +1,6 @@
-// A separate process that stores measurements, for the tests that kill it mid-save or
-// run two side by side:
-//   storage_saver <db> loop <person>       first and second saves until killed
-//   storage_saver <db> count <person> <n>  n first saves each followed by a second save
-// Reports every commit at once ("F <MessID>", "S <MessID>"), a second save that hit
-// another row as "X <MessID>", a failure as "E <code> <text>"; "count" ends with "done".
+// Saves first and second measurements of person 1 in a loop until killed, for the test
+// that kills it mid-save. Reports every commit at once ("F <MessID>", "S <MessID>"), a
+// second save that hit another row as "X <MessID>", a failure as "E <code> <text>".
 // The values of a row hang together (W50 = W5 + 1 ... Xc100 = W5 + 5, second values
 // W5 + 10 ... + 12), so a reader can tell a complete row from a torn one.
 #include "app/Errors.h"
@@ -14,40 +11,26 @@
 
 using namespace kavio;
 
-static void saveOnce(const QString &db, qint32 person, int i)
-{
-    const auto b = qint16(1000 + i % 20000);
-    // One time for all rows: the day's latest row is always the one just written.
-    try {
-        const SaveResult first =
-            saveFirstMeasurement(db, QStringLiteral("ArmLi"), person, QDate(2026, 12, 6), QTime(10, 30),
-                                 {b, qint16(b + 1), qint16(b + 2), qint16(b + 3), qint16(b + 4), qint16(b + 5)});
-        std::printf("F %lld\n", static_cast<long long>(first.messId));
-        std::fflush(stdout);
-        const SaveResult second = saveSecondMeasurement(db, QStringLiteral("ArmLi"), person, QDate(2026, 12, 6),
-                                                        {qint16(b + 10), qint16(b + 11), qint16(b + 12), 0, 0, 0});
-        const bool own = second.outcome == SaveOutcome::Stored && second.messId == first.messId;
-        std::printf("%s %lld\n", own ? "S" : "X", static_cast<long long>(second.messId));
-    } catch (const KavioError &e) {
-        std::printf("E %d %s\n", e.number(), qPrintable(e.description()));
-    }
-    std::fflush(stdout);
-}
-
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 4)
-        return 2;
-    const qint32 person = args[3].toInt();
-    if (args[2] == QLatin1String("loop"))
-        for (int i = 0;; ++i)
-            saveOnce(args[1], person, i);
-    if (args[2] != QLatin1String("count") || args.size() != 5)
-        return 2;
-    for (int i = 0, n = args[4].toInt(); i < n; ++i)
-        saveOnce(args[1], person, i);
-    std::printf("done\n");
-    return 0;
+    const QString db = app.arguments().value(1);
+    for (int i = 0;; ++i) {
+        const auto b = qint16(1000 + i % 20000);
+        // One time for all rows: the day's latest row is always the one just written.
+        try {
+            const SaveResult first =
+                saveFirstMeasurement(db, QStringLiteral("ArmLi"), 1, QDate(2026, 12, 6), QTime(10, 30),
+                                     {b, qint16(b + 1), qint16(b + 2), qint16(b + 3), qint16(b + 4), qint16(b + 5)});
+            std::printf("F %lld\n", static_cast<long long>(first.messId));
+            std::fflush(stdout);
+            const SaveResult second = saveSecondMeasurement(db, QStringLiteral("ArmLi"), 1, QDate(2026, 12, 6),
+                                                            {qint16(b + 10), qint16(b + 11), qint16(b + 12)});
+            const bool own = second.outcome == SaveOutcome::Stored && second.messId == first.messId;
+            std::printf("%s %lld\n", own ? "S" : "X", static_cast<long long>(second.messId));
+        } catch (const KavioError &e) {
+            std::printf("E %d %s\n", e.number(), qPrintable(e.description()));
+        }
+        std::fflush(stdout);
+    }
 }

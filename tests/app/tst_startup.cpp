@@ -1,0 +1,158 @@
+// Start-up: the settings readers, the host version check and the main window's first state.
+#include "app/Errors.h"
+#include "app/frmSplash.h"
+#include "app/RegistryReaders.h"
+#include "TestBed.h"
+#include "workstation/frmMain.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace kavio;
+using namespace kavio::test;
+
+namespace {
+const QString kPlus = QStringLiteral("Software\\Kavio_Plus");
+}
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    // "Error" for a missing key or value, values as text, the first edition whose dbPath
+    // is not empty, exactly "Multi", and the port as a number.
+    void settingsReaders()
+    {
+        FakeSettings s;
+        FakeMessages m;
+        auto set = [&](const QString &key, const char *name, const RegValue &v) {
+            s.setValue(Hive::LocalMachine, key, QString::fromLatin1(name), v);
+        };
+        auto wert = [&](const QString &key, const char *name) {
+            return RegistryWertLesen(s, HKEY_LOCAL_MACHINE_ROOT, key, QString::fromLatin1(name));
+        };
+        QVERIFY(!fGetMulti(s, m));
+        for (const char *v : {"multi", "Multi ", "Multi"}) {
+            set(kPlus, "FrequenzType", RegValue::fromString(QString::fromLatin1(v)));
+            QCOMPARE(fGetMulti(s, m), qstrcmp(v, "Multi") == 0);
+        }
+        QCOMPARE(m.count(), 0);
+        set(kPlus, "Eins", RegValue::fromDword(1));
+        set(kPlus, "Bin", RegValue::fromBinary(QByteArray::fromHex("0aff01")));
+        set(kPlus, "Gross", RegValue::fromDword(0xFFFFFFFFu));
+        QCOMPARE(wert(QStringLiteral("Software\\Nirgends"), "FrequenzType"), QStringLiteral("Error"));
+        QCOMPARE(wert(kPlus, "Fehlt"), QStringLiteral("Error"));
+        QCOMPARE(wert(kPlus, "FrequenzType"), QStringLiteral("Multi"));
+        QCOMPARE(wert(kPlus, "Eins"), QStringLiteral("0x00000001"));
+        QCOMPARE(wert(kPlus, "Bin"), QStringLiteral("0A FF 01 "));
+        QCOMPARE(RegistryTextLesen(s, kPlus, QStringLiteral("Gross")), QStringLiteral("4294967295"));
+
+        auto dbPath = [&](const char *edition, const char *path) {
+            set(QStringLiteral("Software\\") + QLatin1String(edition), "dbPath",
+                RegValue::fromString(QString::fromLatin1(path)));
+            return hostDatabasePath(s);
+        };
+        QCOMPARE(hostDatabasePath(s), QString());
+        QCOMPARE(dbPath("Kavio_PLUS_NET", "/net/BIA.mdb"), QStringLiteral("/net/BIA.mdb"));
+        dbPath("Kavio_Plus", "");
+        QCOMPARE(dbPath("Kavio_BOX", "/box/BIA.mdb"), QStringLiteral("/box/BIA.mdb"));
+        QCOMPARE(dbPath("Kavio_Plus", "/plus/BIA.mdb"), QStringLiteral("/plus/BIA.mdb"));
+
+        QVERIFY_THROWS_EXCEPTION(KavioError, fGetPort(s));
+        s.setAppSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Einstellungen"), QStringLiteral("Port"),
+                        QStringLiteral("3"));
+        QCOMPARE(fGetPort(s), 3);
+    }
+
+    // Versions compare as numbers, any one of the editions is enough, and a started
+    // splash hands over once, by key or timer.
+    void hostVersion_data()
+    {
+        QTest::addColumn<QString>("edition");
+        QTest::addColumn<QString>("version");
+        QTest::newRow("5.4") << "KAVIO_PLUS"
+                             << "5.4";
+        QTest::newRow("5.10") << "KAVIO_PLUS_Net"
+                              << "5.10";
+        QTest::newRow("5.3") << "KAVIO_BOX"
+                             << "5.3";
+    }
+    void hostVersion()
+    {
+        QFETCH(QString, edition);
+        QFETCH(QString, version);
+        TestBed bed;
+        const QString vers = QStringLiteral("Vers"), current = QStringLiteral("CurrentVersion");
+        bed.settings.setAppSetting(QStringLiteral("KAVIO_PLUS"), vers, current, QStringLiteral("5.3"));
+        bed.settings.setAppSetting(edition, vers, current, version);
+        int opened = 0;
+        frmSplash splash(bed.platform, [&] { ++opened; });
+        if (version == QLatin1String("5.3")) {
+            QVERIFY(!splash.Form_Load());
+            QCOMPARE(bed.messages.count(), 1);
+            QCOMPARE(bed.messages.last().text,
+                     QStringLiteral("Die benötigte Kavio-Plus Software befindet sich nicht auf dem Computer.\n"
+                                    "Das Programm kann nicht gestartet werden!"));
+            QCOMPARE(bed.messages.last().title, QStringLiteral("Fehlende Komponente"));
+            QCOMPARE(bed.messages.last().icon, MsgIcon::Stop);
+            QCOMPARE(opened, 0);
+            return;
+        }
+        QVERIFY(splash.Form_Load());
+        QCOMPARE(bed.messages.count(), 0);
+        QCOMPARE(splash.Timer.interval(), 5000);
+        splash.show();
+        if (version == QLatin1String("5.4"))
+            QTest::keyClick(&splash, Qt::Key_Space);
+        else
+            splash.Timer.start(10);
+        QTRY_COMPARE(opened, 1);
+        QVERIFY(!splash.isVisible() && !splash.Timer.isActive());
+        splash.Timer.start(1); // a late timer or key has no further effect
+        QTest::qWait(30);
+        QTest::keyClick(&splash, Qt::Key_Space);
+        QCOMPARE(opened, 1);
+    }
+
+    // The main window as Form_Load leaves it, control by control.
+    void mainWindowStartState()
+    {
+        TestBed bed;
+        frmMain w(bed.platform);
+        w.show();
+        QCOMPARE(w.windowTitle(), QStringLiteral("KavioSegment"));
+        QStringList shown;
+        for (const QString &name :
+             QStringLiteral("ocxFlex grdMessungen MSChart fraOptSegmente fraEinoderZwei fraWiderstand fraBehandlung "
+                            "fraSegment fraLegende_Widerstand cmdSaveMess cmdZweiteMessungSpeichern cmdGraph "
+                            "cmd_Xc_Graph cmdOpenVergleichsFormular cmdShowMesswerte cmdPrintOut "
+                            "cmdVerlaufswerteZweiMessungen cmdPrintMesswerte txtFKTN Shape1 Shape4 FraMesswerte "
+                            "txtTestDatum cmdPatientAuswahl cmdNeuerPatient cmdExtremitaet cmdMesswerte "
+                            "lblSegmentAktuell")
+                 .split(QLatin1Char(' '))) {
+            const QWidget *c = w.findChild<QWidget *>(name);
+            if (c->isVisible())
+                shown << name + (c->isEnabled() ? "" : "(off)");
+        }
+        QCOMPARE(shown, (QStringList{"FraMesswerte", "txtTestDatum", "cmdPatientAuswahl", "cmdNeuerPatient",
+                                     "cmdExtremitaet(off)", "cmdMesswerte(off)", "lblSegmentAktuell"}));
+        for (QLineEdit *f : w.valueFields)
+            QVERIFY(!f->isVisible() && f->text() == QStringLiteral("0"));
+        for (int i = 0; i < 4; ++i)
+            for (QLabel *l : {w.lblR_Ar[i], w.lblXc_AR[i], w.lbl5_AR[i], w.lbl50_AR[i], w.lbl100_AR[i]})
+                QVERIFY(!l->isVisible());
+        QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("txtTestDatum"))->text(), QStringLiteral("06.12.2026"));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblSegmentAktuell"))->text(), QStringLiteral(" "));
+        QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("optR50"))->isChecked());
+        QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("optBevor"))->isChecked());
+        QCOMPARE(w.strWFeld, QStringLiteral("W50"));
+        QVERIFY(w.strSegment.isEmpty() && !w.bAutoMessung && !w.bMessungUngespeichert && !w.bGraphGezeichnet);
+        for (const char *label :
+             {"LBL_Top_Name", "LBL_Top_Vorname", "LBL_Top_GebDat", "LBL_Top_PNUMMER", "LBL_Top_Alter"})
+            QVERIFY(w.findChild<QLabel *>(QString::fromLatin1(label))->text().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

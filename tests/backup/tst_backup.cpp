@@ -1,0 +1,302 @@
+// Backup and restore: through the menu as the operator uses it, and the copies under load.
+#include "backup/BackupFiles.h"
+#include "db/Database.h"
+#include "db/Statements.h"
+#include "TestBed.h"
+#include "Unprivileged.h"
+#include "workstation/frmMain.h"
+
+#include <atomic>
+#include <QAction>
+#include <QDir>
+#include <QTest>
+#include <sqlite3.h>
+#include <thread>
+
+using namespace kavio;
+using namespace kavio::test;
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Hidden entries included: a leftover temporary file must show.
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Appends count measurement rows to a segment table in one transaction.
+void addRows(const QString &dbPath, int count, const QString &segment = QStringLiteral("ArmLi"))
+{
+    DbConnection db = DbConnection::open(dbPath);
+    db.transaction([&] {
+        for (int i = 0; i < count; ++i)
+            db.exec(sql::insertMeasurement(segment),
+                    {1, QStringLiteral("2026-11-01"), QStringLiteral("10:00:00"), 500 + i % 100, 480, 460, 60, 55, 50});
+    });
+}
+
+qint64 rowCount(const QString &dbPath, const QString &table = QStringLiteral("ArmLi"))
+{
+    return scalar(dbPath, QStringLiteral("SELECT count(*) FROM %1").arg(sql::segmentTable(table))).toLongLong();
+}
+
+// A connection of the engine's own, outside the program's connections.
+sqlite3 *openRaw(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        qFatal("%s", sqlite3_errmsg(db));
+    return db;
+}
+
+QByteArray insertRow(int w50)
+{
+    return "INSERT INTO ArmLi (FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100) "
+           "VALUES (2, '2026-12-06', '10:30:00', 1, " +
+           QByteArray::number(w50) + ", 3, 4, 5, 6);";
+}
+
+const QString kAbgebrochen = QStringLiteral("Vorgang abgebrochen");
+const QString kKeineSicherung = QStringLiteral("Diese Datei ist keine Sicherungdatei!");
+const QString kWiederherstellen = QStringLiteral("Möchten Sie diese Datei wiederherstellen?");
+
+// The main window of an installation with seven rows in ArmLi, start-up messages forgotten.
+struct Station {
+    TestBed bed;
+    std::unique_ptr<frmMain> w;
+    Station()
+    {
+        bed.addPerson(QStringLiteral("Müller"), QStringLiteral("Anna"));
+        addRows(bed.segmentePath(), 7);
+        w = std::make_unique<frmMain>(bed.platform);
+        w->show();
+        bed.messages.clear();
+    }
+    // Runs a menu command and returns the messages it showed.
+    QStringList run(const char *action)
+    {
+        bed.messages.clear();
+        w->findChild<QAction *>(QString::fromLatin1(action))->trigger();
+        return bed.messages.texts();
+    }
+};
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+private slots:
+    // One backup per day and folder; the day's file is replaced only when the operator
+    // says so; a read-only folder gets nothing.
+    void backupsThroughTheDays()
+    {
+        Station s;
+        const QStringList before = entriesOf(s.bed.dir.path());
+        QCOMPARE(s.run("mnuDatenSichern"), QStringList{kAbgebrochen}); // folder choice cancelled
+        QCOMPARE(entriesOf(s.bed.dir.path()), before);
+        QCOMPARE(s.bed.dialogs.prompts, QStringList{QStringLiteral("Ordner für die Sicherung auswählen")});
+
+        const QString folder = s.bed.path(QStringLiteral("stick"));
+        QVERIFY(QDir().mkpath(folder));
+        s.bed.dialogs.folderAnswer = folder;
+        const QString target = folder + QStringLiteral("/06-12-2026_Segmente.mdb");
+        const QString done = QStringLiteral("Die Sicherung wurde unter \n%1 abgelegt").arg(target);
+        QCOMPARE(s.run("mnuDatenSichern"), QStringList{done});
+        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Information);
+        QCOMPARE(rowCount(target), 7);
+
+        const QByteArray first = bytesOf(target);
+        addRows(s.bed.segmentePath(), 5);
+        const QString ask = QStringLiteral("Es existiert am angegebenen Ort bereits eine aktuelle Sicherung\n"
+                                           "Möchten Sie diese überschreiben?");
+        s.bed.messages.answer({false});
+        QCOMPARE(s.run("mnuDatenSichern"), (QStringList{ask, kAbgebrochen}));
+        QCOMPARE(bytesOf(target), first);
+        s.bed.messages.answer({true});
+        QCOMPARE(s.run("mnuDatenSichern"), (QStringList{ask, done}));
+        QCOMPARE(rowCount(target), 12);
+
+        s.bed.clock.time = QDateTime(QDate(2026, 12, 7), QTime(8, 0));
+        const QByteArray dayOne = bytesOf(target);
+        addRows(s.bed.segmentePath(), 1);
+        QCOMPARE(s.run("mnuDatenSichern"),
+                 QStringList{QString(done).replace(QStringLiteral("06-12"), QStringLiteral("07-12"))});
+        QCOMPARE(entriesOf(folder),
+                 (QStringList{QStringLiteral("06-12-2026_Segmente.mdb"), QStringLiteral("07-12-2026_Segmente.mdb")}));
+        QCOMPARE(bytesOf(target), dayOne);
+        QCOMPARE(rowCount(folder + QStringLiteral("/07-12-2026_Segmente.mdb")), 13);
+
+        // A read-only folder: the stop message, and no file.
+        const QString readOnly = s.bed.path(QStringLiteral("ziel"));
+        QVERIFY(QDir().mkpath(readOnly)); // rwx, rw, r-x for everyone
+        QFile::setPermissions(s.bed.dir.path(), QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(s.bed.segmentePath(), QFileDevice::Permissions(0x6666));
+        QFile::setPermissions(readOnly, QFileDevice::Permissions(0x5555));
+        s.bed.dialogs.folderAnswer = readOnly;
+        Unprivileged as; // file permissions bind root only under another identity
+        const QStringList shown = s.run("mnuDatenSichern");
+        QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
+        QVERIFY2(shown.size() == 1 &&
+                     shown[0].startsWith(QStringLiteral("Die Sicherung konnte nicht angelegt "
+                                                        "werden.\n")) &&
+                     shown[0].contains(readOnly),
+                 qPrintable(shown.join(QLatin1Char('|'))));
+        QCOMPARE(entriesOf(readOnly), QStringList());
+    }
+
+    // Refused choices and a No change nothing; the real restore ends the
+    // program and keeps the former data in a safety copy beside the live file.
+    void restoreWalk()
+    {
+        Station s;
+        const QString live = s.bed.segmentePath();
+        // The name test passes on the folder's name alone.
+        const QString good = s.bed.path(QStringLiteral("stick/alt Segmente.mdb/daten.db"));
+        QVERIFY(QDir().mkpath(QFileInfo(good).path()));
+        QVERIFY(DatenbankSichern(live, good, false));
+        addRows(good, 3000, QStringLiteral("BeinRe"));
+        addRows(live, 4); // work done after the backup
+        const QByteArray liveBytes = bytesOf(live), backup = bytesOf(good);
+        const QStringList before = entriesOf(s.bed.dir.path());
+
+        QByteArray scribbled = backup; // one page in the middle overwritten
+        scribbled.replace(backup.size() / 4096 / 2 * 4096, 4096, QByteArray(4096, 'Z'));
+        const QString named = s.bed.path(QStringLiteral("stick/05-12-2026_Segmente.mdb"));
+        const QList<std::pair<QString, QByteArray>> refused{
+            {QString(), QByteArray()}, // dialog cancelled
+            {s.bed.path(QStringLiteral("stick/05-12-2026_segmente.mdb")), backup},
+            {named, backup.left(backup.size() / 2)},
+            {named, "Liebe Kollegen,\r\nanbei.\r\n"},
+            {named, bytesOf(s.bed.biaPath())}, // a database of another schema
+            {named, scribbled}};
+        s.bed.messages.defaultAnswer = true;
+        for (const auto &[file, content] : refused) {
+            QVERIFY(file.isEmpty() || writeBytes(file, content));
+            s.bed.dialogs.fileAnswer = file;
+            QCOMPARE(s.run("mnuDatenWiederherstellen"), QStringList{kKeineSicherung});
+            QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
+            QCOMPARE(bytesOf(live), liveBytes);
+            QCOMPARE(entriesOf(s.bed.dir.path()), before);
+        }
+        QCOMPARE(s.bed.dialogs.prompts.constFirst(), QStringLiteral("Sicherungsdatei auswählen"));
+
+        s.bed.dialogs.fileAnswer = good;
+        s.bed.messages.answer({false});
+        QCOMPARE(s.run("mnuDatenWiederherstellen"), (QStringList{kWiederherstellen, kAbgebrochen}));
+        QVERIFY(s.bed.messages.shown.first().question);
+        QCOMPARE(bytesOf(live), liveBytes);
+        QVERIFY(s.w->isVisible());
+
+        QWidget other;
+        other.show();
+        QVERIFY(writeBytes(live + QStringLiteral("-journal"), QByteArray())); // stale leftover
+        QCOMPARE(
+            s.run("mnuDatenWiederherstellen"),
+            (QStringList{kWiederherstellen, QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
+        QVERIFY(!s.w->isVisible() && !other.isVisible());
+        QVERIFY(openConnectionsOn(live).isEmpty());
+        QCOMPARE(bytesOf(live), backup);
+        QVERIFY(!QFile::exists(live + QStringLiteral("-journal")));
+        const QString safety = s.bed.path(QStringLiteral("vor_Wiederherstellung_06-12-2026_10-30-00_Segmente.mdb"));
+        QCOMPARE(rowCount(safety), 11);
+        QCOMPARE(rowCount(safety, QStringLiteral("BeinRe")), 0);
+    }
+
+    // A backup taken while another connection keeps committing is one committed state.
+    // Each transaction rewrites W50 of every row and adds two rows, so a copy torn by a
+    // commit shows two W50 values or an odd count.
+    void backupWhileAnotherConnectionWrites()
+    {
+        TestBed bed;
+        addRows(bed.segmentePath(), 20000);
+        std::atomic<int> committed{20000}, writerErrors{0};
+        std::jthread writer([&](std::stop_token stop) {
+            sqlite3 *db = openRaw(bed.segmentePath(), "");
+            sqlite3_busy_timeout(db, 10000);
+            for (int k = 1; !stop.stop_requested(); ++k) {
+                const QByteArray tx = "BEGIN IMMEDIATE; UPDATE ArmLi SET W50 = " + QByteArray::number(k) + ";" +
+                                      insertRow(k) + insertRow(k) + "COMMIT;";
+                if (sqlite3_exec(db, tx.constData(), nullptr, nullptr, nullptr) == SQLITE_OK)
+                    committed += 2;
+                else
+                    ++writerErrors;
+            }
+            sqlite3_close(db);
+        });
+        for (int i = 0; i < 3; ++i) {
+            QTRY_VERIFY(committed >= 20000 + 20 * (i + 1));
+            const int before = committed;
+            const QString target = bed.path(QStringLiteral("%1_Segmente.mdb").arg(i));
+            QString error;
+            QVERIFY2(DatenbankSichern(bed.segmentePath(), target, false, &error), qPrintable(error));
+            const int after = committed;
+            QVERIFY2(isSegmentDatabase(target, &error), qPrintable(error));
+            const qint64 rows = rowCount(target);
+            QVERIFY2(rows >= before && rows <= after && rows % 2 == 0,
+                     qPrintable(QStringLiteral("%1 <= %2 <= %3").arg(before).arg(rows).arg(after)));
+            QCOMPARE(scalar(target, QStringLiteral("SELECT count(DISTINCT W50) FROM ArmLi")).toInt(), 1);
+            QCOMPARE(scalar(target, QStringLiteral("SELECT max(MessID) FROM ArmLi")).toLongLong(), rows);
+        }
+        writer.request_stop();
+        writer.join();
+        QCOMPARE(writerErrors.load(), 0);
+    }
+
+    // Committed rows of a database in write-ahead mode may lie only in the log beside it:
+    // the backup holds them and is a file on its own (rollback journal in its header).
+    void backupOfWriteAheadDatabase()
+    {
+        TestBed bed;
+        addRows(bed.segmentePath(), 100);
+        const QByteArray logged = "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; " + insertRow(7);
+        sqlite3 *db = openRaw(bed.segmentePath(), logged.constData());
+        QVERIFY(QFileInfo(bed.segmentePath() + QStringLiteral("-wal")).size() > 0);
+        const QString target = bed.path(QStringLiteral("s_Segmente.mdb"));
+        QString error;
+        const bool ok = DatenbankSichern(bed.segmentePath(), target, false, &error);
+        sqlite3_close(db);
+        QVERIFY2(ok, qPrintable(error));
+        QCOMPARE(bytesOf(target).mid(18, 2), QByteArray("\x01\x01"));
+        QVERIFY(!QFile::exists(target + QStringLiteral("-wal")));
+        QCOMPARE(rowCount(target), 101);
+    }
+
+    // The copy is checked once more after copying: one that does not check out is not
+    // left in place, the live file is put back, and the safety copy holds the old data.
+    void restoreOfACopyThatDoesNotCheckOut()
+    {
+        TestBed bed;
+        const QString live = bed.segmentePath();
+        addRows(live, 5);
+        const QString chosen = bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
+        QVERIFY(writeBytes(chosen, QByteArray(64 * 1024, 'x'))); // the caller's check is skipped here
+        const QByteArray liveBytes = bytesOf(live);
+        const QString safety = bed.path(safetyCopyName(bed.clock.now()));
+        int released = 0;
+        const RestoreResult r = restoreSegmentDatabase(chosen, live, safety, [&] { ++released; });
+        QCOMPARE(released, 1);
+        QVERIFY(!r.ok && !r.liveChanged);
+        QVERIFY2(r.error.contains(QStringLiteral("keine lesbare Datenbank")), qPrintable(r.error));
+        QCOMPARE(bytesOf(live), liveBytes);
+        QCOMPARE(r.safetyCopy, safety);
+        QCOMPARE(rowCount(safety), 5);
+        for (const QString &e : entriesOf(bed.dir.path()))
+            QVERIFY2(!e.endsWith(QStringLiteral(".tmp")), qPrintable(e));
+    }
+};
+
+QTEST_MAIN(TestBackup)
+#include "tst_backup.moc"
