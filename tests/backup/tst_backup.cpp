@@ -7,10 +7,12 @@
 #include "workstation/frmMain.h"
 
 #include <atomic>
+#include <csignal>
 #include <QAction>
 #include <QDir>
 #include <QTest>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace kavio;
@@ -272,6 +274,34 @@ private slots:
         QCOMPARE(bytesOf(target).mid(18, 2), QByteArray("\x01\x01"));
         QVERIFY(!QFile::exists(target + QStringLiteral("-wal")));
         QCOMPARE(rowCount(target), 101);
+    }
+
+    // A medium that fills up during the copy (every file of this process stops growing at
+    // 1 MiB): the failure is reported, the earlier backup stays and no part-file is left.
+    void fullMediumIsReportedAndKeepsTheEarlierBackup()
+    {
+        TestBed bed;
+        addRows(bed.segmentePath(), 30000);
+        QVERIFY(QFileInfo(bed.segmentePath()).size() > 2 * (1 << 20));
+        const QString out = bed.path(QStringLiteral("out")), target = out + QStringLiteral("/s_Segmente.mdb");
+        QVERIFY(QDir().mkpath(out) && writeBytes(target, "alt"));
+        for (bool database : {false, true}) {
+            rlimit old{};
+            getrlimit(RLIMIT_FSIZE, &old);
+            rlimit full = old;
+            full.rlim_cur = 1 << 20;
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &full);
+            QString error;
+            const bool ok = database ? DatenbankSichern(bed.segmentePath(), target, true, &error)
+                                     : DateiKopieren(bed.segmentePath(), target, true, &error);
+            setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+            QVERIFY(!ok);
+            QVERIFY2(error.contains(QStringLiteral("Fehler beim Schreiben")), qPrintable(error));
+            QCOMPARE(bytesOf(target), QByteArray("alt"));
+            QCOMPARE(entriesOf(out), QStringList{QStringLiteral("s_Segmente.mdb")});
+        }
     }
 
     // The copy is checked once more after copying: one that does not check out is not
