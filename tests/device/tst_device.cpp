@@ -147,6 +147,16 @@ private slots:
         QCOMPARE(bed.messages.texts(), QStringList{QStringLiteral("Der eingestellte Com-Port 3 lässt sich nicht "
                                                                   "öffnen. Die Werte des Messgeräts können nicht "
                                                                   "empfangen werden.")});
+
+        // A port setting that is no 16-bit number means manual mode, with nothing said.
+        for (const char *port : {"70000", "COM3"}) {
+            TestBed manual;
+            manual.settings.setAppSetting("KAVIO_PLUS", "Einstellungen", "Port", QString::fromLatin1(port));
+            manual.messages.answer({true});
+            const frmMain window(manual.platform);
+            QVERIFY2(!window.bAutoMessung && !manual.serial.isOpen(), port);
+            QCOMPARE(manual.messages.count(), 1); // the start-up question only
+        }
     }
 
     // Every segment and frequency reaches its own two fields and switches on its marker.
