@@ -76,6 +76,7 @@ private slots:
     void firstSaveRefusals_data();
     void firstSaveRefusals();
     void secondSaveWithoutFirstMeasurementToday();
+    void failingCountRefreshKeepsTheStoredRow();
 };
 
 void tst_StorageWindow::keysAndDateCheck()
@@ -236,6 +237,23 @@ void tst_StorageWindow::secondSaveWithoutFirstMeasurementToday()
     QCOMPARE(s.messages().last().icon, MsgIcon::Information);
     QCOMPARE(s.rows(), before);
     check(s.w(), QStringLiteral("+cmdZweiteMessungSpeichern")); // nothing stored: another try stays possible
+}
+
+void tst_StorageWindow::failingCountRefreshKeepsTheStoredRow()
+{
+    Session s(QStringLiteral("ArmRe"));
+    s.start();
+    // The count of the last segment fails; the row itself is stored before the counts.
+    DbConnection::open(s.win.bed.segmentePath()).exec(QStringLiteral("ALTER TABLE BeinLi RENAME TO Weg"));
+    click(s.w(), QStringLiteral("optEineBeh"));
+    s.typeValues(kFirstValues);
+    click(s.w(), QStringLiteral("cmdSaveMess"));
+    QCOMPARE(s.messages().texts(), QStringList{QStringLiteral("Error 1 (no such table: BeinLi) in procedure "
+                                                              "cmdSaveMess_Click of Formular frmMain")});
+    QCOMPARE(s.query(QStringLiteral("SELECT COUNT(*) FROM ArmRe")).toInt(), 1);
+    // The window counts the values as stored: they cannot be saved a second time.
+    QVERIFY(s.w().bGespeichert);
+    check(s.w(), QStringLiteral("-cmdSaveMess"));
 }
 
 QTEST_MAIN(tst_StorageWindow)
