@@ -2,24 +2,15 @@
 // left through its key handler, the start-up question answered No, and the process ends
 // as soon as the main window is shown ("kavio"), or once the hidden person list has been
 // read as well ("ready"). "empty" starts only an empty Qt window.
-#include "app/Errors.h"
 #include "app/frmSplash.h"
-#include "db/Database.h"
-#include "db/Schema.h"
-#include "platform/Clock.h"
+#include "app/ProgramStart.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
-#include "platform/QtFileDialogs.h"
-#include "platform/QtPrinters.h"
-#include "platform/QtSerialLine.h"
-#include "platform/RegistrySettings.h"
-#include "platform/Shell.h"
 #include "workstation/frmMain.h"
 
 #include <memory>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QTimer>
 
 namespace {
@@ -46,23 +37,15 @@ int main(int argc, char *argv[])
     if (argc < 3)
         return 2;
 
-    QApplication::setApplicationName(kavio::applicationTitle());
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    kavio::setUpApplication();
     AnswerNo messages;
-    kavio::RegistrySettings settings = kavio::RegistrySettings::fromEnvironment();
-    kavio::QtSerialLine serial;
-    kavio::SystemPrinterFactory printers;
-    kavio::QtFileDialogs dialogs;
-    kavio::DesktopShell shell;
-    kavio::SystemClock clock;
+    kavio::SystemParts parts;
     const kavio::ProgramFolder folder(QString::fromLocal8Bit(argv[2]));
-    const kavio::Platform platform{&messages, &settings, &serial, &printers, &dialogs, &shell, &clock, &folder};
+    const kavio::Platform platform = parts.platform(messages, folder);
 
     std::unique_ptr<kavio::frmMain> mainWindow;
     kavio::frmSplash splash(platform, [&] {
-        kavio::ensureSegmentDatabase(kavio::segmentePath(platform));
-        mainWindow = std::make_unique<kavio::frmMain>(platform);
-        mainWindow->show();
+        mainWindow = kavio::openMainWindow(platform);
         if (mode != QLatin1String("ready")) {
             QTimer::singleShot(0, &app, &QApplication::quit);
             return;

@@ -56,25 +56,20 @@ void frmMain::setupSelection()
         if (index.isValid() && ui->ocxFlex->isVisible())
             ocxFlex_SelChange(index.row() + 1);
     });
-    // The routines below are the handlers; the buttons reach them through the guarded
-    // entry points, so a failure is reported instead of leaving the event loop.
-    disconnect(ui->cmdPatientAuswahl, &QPushButton::clicked, this, &frmMain::cmdPatientAuswahl_Click);
-    connect(ui->cmdPatientAuswahl, &QPushButton::clicked, this, [this] {
-        try {
-            cmdPatientAuswahl_Click();
-        } catch (const KavioError &e) {
-            m_platform.messages->plain(
-                errorForm(e, QStringLiteral("cmdPatientAuswahl_Click"), QStringLiteral("frmMain")));
-        }
-    });
-    disconnect(ui->cmdOptSegment, &QPushButton::clicked, this, &frmMain::cmdOptSegment_Click);
-    connect(ui->cmdOptSegment, &QPushButton::clicked, this, [this] {
-        try {
-            cmdOptSegment_Click();
-        } catch (const KavioError &e) {
-            m_platform.messages->plain(errorForm(e, QStringLiteral("cmdOptSegment_Click"), QStringLiteral("frmMain")));
-        }
-    });
+    // The routines below are the handlers; the buttons reach them through a guard, so a
+    // failure is reported instead of leaving the event loop.
+    auto guard = [this](QPushButton *button, void (frmMain::*handler)(), const QString &procedure) {
+        disconnect(button, &QPushButton::clicked, this, handler);
+        connect(button, &QPushButton::clicked, this, [this, handler, procedure] {
+            try {
+                (this->*handler)();
+            } catch (const KavioError &e) {
+                m_platform.messages->plain(errorForm(e, procedure, QStringLiteral("frmMain")));
+            }
+        });
+    };
+    guard(ui->cmdPatientAuswahl, &frmMain::cmdPatientAuswahl_Click, QStringLiteral("cmdPatientAuswahl_Click"));
+    guard(ui->cmdOptSegment, &frmMain::cmdOptSegment_Click, QStringLiteral("cmdOptSegment_Click"));
 }
 
 static QVector<ListFormatter> personListFormats()

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/QtFileDialogs.h"
+#include "platform/QtPrinters.h"
+#include "platform/QtSerialLine.h"
+#include "platform/RegistrySettings.h"
+#include "platform/Shell.h"
+
+#include <memory>
+
+namespace kavio {
+
+class frmMain;
+
+// The program's own outside services; the operator's messages and the program folder are
+// the caller's.
+struct SystemParts {
+    RegistrySettings settings = RegistrySettings::fromEnvironment();
+    QtSerialLine serial;
+    SystemPrinterFactory printers;
+    QtFileDialogs dialogs;
+    DesktopShell shell;
+    SystemClock clock;
+
+    Platform platform(Messages &messages, const ProgramFolder &folder)
+    {
+        return {&messages, &settings, &serial, &printers, &dialogs, &shell, &clock, &folder};
+    }
+};
+
+// Application name, and German dates and numbers whatever the system's locale.
+void setUpApplication();
+
+// Leaving the splash window: makes sure Segmente.mdb is there (a failure is shown with the
+// stop icon; the main window then reports what it cannot read), builds the main window and
+// shows it.
+std::unique_ptr<frmMain> openMainWindow(const Platform &platform);
+
+} // namespace kavio
