@@ -132,6 +132,15 @@ private slots:
         emit bed.serial.overrun();
         QCOMPARE(bed.messages.texts(), QStringList{QStringLiteral("Datenverlust!")});
         QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("248"));
+        // A record arriving while a message is open waits until the message is closed.
+        QString whileOpen;
+        bed.messages.whileOpen = [&] {
+            trickle(bed.serial, "ARM050 2900,0310;\r\n");
+            whileOpen = field(w, "txtW50ArmRechts");
+        };
+        trickle(bed.serial, "ALM050 1111,0111;\r\n");
+        QCOMPARE(bed.messages.texts().last(), kWrong);
+        QCOMPARE(whileOpen + u' ' + field(w, "txtW50ArmRechts"), QStringLiteral("248 290"));
 
         // Every segment and frequency reaches its own two fields and switches on its marker.
         const char *codes[]{"AR", "AL", "BR", "BL"};
@@ -156,7 +165,7 @@ private slots:
         };
         for (const QString &nv : expected)
             QCOMPARE(shown(nv), nv);
-        QCOMPARE(bed.messages.count(), 1); // the data loss only
+        QCOMPARE(bed.messages.count(), 2); // the data loss and the refused record only
 
         // Seeded random bytes, half record-like, with and without a segment: at most 60 characters are
         // kept, only the chosen segment's fields change, a sound record is still taken.

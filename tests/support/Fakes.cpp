@@ -1,10 +1,14 @@
 #include "Fakes.h"
 
+#include <utility>
+
 namespace kavio::test {
 
 void FakeMessages::show(const QString &text, MsgIcon icon, const QString &title)
 {
     shown.append({text, icon, title, false});
+    if (whileOpen)
+        std::exchange(whileOpen, {})();
 }
 
 bool FakeMessages::ask(const QString &text, MsgIcon icon, const QString &title)

@@ -8,6 +8,7 @@
 #include "platform/Settings.h"
 #include "platform/Shell.h"
 
+#include <functional>
 #include <QHash>
 #include <QList>
 #include <QStringList>
@@ -26,6 +27,9 @@ public:
 
     void show(const QString &text, MsgIcon icon, const QString &title) override;
     bool ask(const QString &text, MsgIcon icon, const QString &title) override;
+
+    // Runs while a message is "open" (as a modal box would run the event loop), once per message.
+    std::function<void()> whileOpen;
 
     // Answers for the next questions, in order; when the script runs out: defaultAnswer.
     void answer(std::initializer_list<bool> answers) { m_answers.append(QList<bool>(answers)); }
