@@ -45,8 +45,8 @@ struct Fixture {
             }
         });
         window = std::make_unique<frmMain>(tb.platform);
-        window->strSegment = QStringLiteral("ArmLi");
-        window->findChild<QLineEdit *>(QStringLiteral("txtFKTN"))->setText(QString::number(person));
+        window->session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
+        window->session().choosePerson({qint32(person), QStringLiteral("Berg"), QStringLiteral("Eva"), QDate(1960, 1, 1)});
         window->resize(1046, 640);
         chart = window->findChild<QChartView *>(QStringLiteral("MSChart"));
         chart->setVisible(true);
@@ -69,11 +69,11 @@ void BM_DrawTrendChart(benchmark::State &state)
     Fixture &f = fixture();
     for (auto _ : state) {
         f.window->ChartDatenLeeren();
-        f.window->Draw_1durchR_Graph(QStringLiteral("W50"), static_cast<qint32>(f.person), 2);
+        f.window->Draw_1durchR_Graph(2);
         // Let the chart lay itself out and paint, as the operator would see it.
         f.chart->repaint();
     }
-    if (!f.window->bGraphGezeichnet)
+    if (!f.window->session().chartDrawn())
         state.SkipWithError("chart not drawn");
 }
 BENCHMARK(BM_DrawTrendChart)->Unit(benchmark::kMillisecond);
@@ -82,7 +82,7 @@ void BM_DrawXcChart(benchmark::State &state)
 {
     Fixture &f = fixture();
     for (auto _ : state) {
-        f.window->Draw_Xc_Graph(static_cast<qint32>(f.person), QStringLiteral("ArmLi"));
+        f.window->Draw_Xc_Graph();
         f.chart->repaint();
     }
 }
@@ -92,13 +92,10 @@ BENCHMARK(BM_DrawXcChart)->Unit(benchmark::kMillisecond);
 void BM_TrendQueryOnly(benchmark::State &state)
 {
     Fixture &f = fixture();
+    SegmentRepository &repository = f.window->session().repository();
     for (auto _ : state) {
-        DbConnection db = openSegmenteOnce(f.tb.platform);
-        QSqlQuery q = db.exec(sql::trendRows(QStringLiteral("ArmLi")), {f.person});
-        int n = 0;
-        while (q.next())
-            ++n;
-        benchmark::DoNotOptimize(n);
+        const auto rows = repository.measurements(kSegments[0], qint32(f.person), MeasurementOrder::OldestFirst);
+        benchmark::DoNotOptimize(rows.size());
     }
 }
 BENCHMARK(BM_TrendQueryOnly)->Unit(benchmark::kMillisecond);

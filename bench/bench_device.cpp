@@ -36,7 +36,7 @@ void BM_ReceivePerCharacter(benchmark::State &state)
 {
     test::TestBed bed;
     frmMain w(bed.platform);
-    w.strSegment = QStringLiteral("ArmRe");
+    w.session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
     bed.serial.setPortNumber(3);
     bed.serial.open();
     bed.messages.clear(); // the start-up question
@@ -48,7 +48,7 @@ void BM_ReceivePerCharacter(benchmark::State &state)
         chars += stream.size();
     }
     state.SetItemsProcessed(chars);
-    if (!bed.messages.shown.isEmpty() || !w.bMessungUngespeichert)
+    if (!bed.messages.shown.isEmpty() || !w.session().unsaved())
         state.SkipWithError("the stream was not taken as expected");
 }
 BENCHMARK(BM_ReceivePerCharacter)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 // How long the main window takes to fill its two lists, column sizing included.
 // Goals: person list of 100,000 persons under 300 ms; measurement list of one person
 // with 5,000 measurements under 50 ms.
+#include "db/SqliteRepository.h"
 #include "ListData.h"
 #include "TestBed.h"
 #include "workstation/frmMain.h"
@@ -40,7 +41,7 @@ static void BM_ReadPersonRows(benchmark::State &state)
     test::TestBed bed;
     bench::addPersons(bed.segmentePath(), static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        auto model = ListModel::open(bed.segmentePath(), sql::personListMain(), {}, {{}, {}, {}, &isoToGermanDate});
+        auto model = ListModel::of(SqliteRepository(bed.segmentePath()).personList({{}, {}, {}, &isoToGermanDate}));
         benchmark::DoNotOptimize(model->rowCount());
     }
 }
@@ -54,8 +55,10 @@ static void BM_FillMeasurementList(benchmark::State &state)
     frmMain w(bed.platform);
     bed.messages.clear(); // the start-up question
     auto *list = w.findChild<QTableView *>(QStringLiteral("grdMessungen"));
+    w.session().choosePerson({qint32(p), QStringLiteral("Adler"), QStringLiteral("Anna"), QDate(1960, 1, 1)});
+    w.session().chooseSegment(&kSegments[0]);
     for (auto _ : state) {
-        w.fillGRDMessungen(QStringLiteral("ArmLi"), static_cast<qint32>(p));
+        w.fillGRDMessungen();
         benchmark::DoNotOptimize(FlexGrid(*list).colWidth(3));
     }
     if (FlexGrid(*list).rows() != state.range(0) + 1 || bed.messages.count() != 0)

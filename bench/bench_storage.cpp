@@ -3,8 +3,8 @@
 // routines alone.
 #include "app/Conversions.h"
 #include "db/Database.h"
-#include "db/MeasurementStore.h"
-#include "TestBed.h"
+#include "Saves.h"
+#include "WindowDriver.h"
 #include "workstation/frmMain.h"
 
 #include "BenchMain.h"
@@ -56,21 +56,20 @@ void BM_SaveFirstMeasurement(benchmark::State &state)
 {
     TestBed &bed = filledBed();
     frmMain w(bed.platform);
-    w.strSegment = QStringLiteral("ArmLi");
+    w.session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
     w.LeereAlleFelder();
     w.findChild<QRadioButton *>(QStringLiteral("optEineBeh"))->setChecked(true);
-    w.valueField(Quantity::W50, kSegments[0])->setText(QStringLiteral("480"));
-    w.valueField(Quantity::Xc50, kSegments[0])->setText(QStringLiteral("52"));
+    valueField(w, Quantity::W50, kSegments[0])->setText(QStringLiteral("480"));
+    valueField(w, Quantity::Xc50, kSegments[0])->setText(QStringLiteral("52"));
     bed.messages.clear();
-    auto *fktn = w.findChild<QLineEdit *>(QStringLiteral("txtFKTN"));
     int person = 0;
     for (auto _ : state) {
         // A different person each time, so no list grows beyond a person's usual size.
         state.PauseTiming();
-        fktn->setText(QString::number(person++ % kPersons + 1));
+        w.session().choosePerson({person++ % kPersons + 1, QStringLiteral("Name"), QStringLiteral("Vorname"), {}});
         state.ResumeTiming();
         w.cmdSaveMess_Click();
-        if (!w.bGespeichert || bed.messages.count() != 0)
+        if (!w.session().stored() || bed.messages.count() != 0)
             state.SkipWithError("the save did not go through");
     }
     state.counters["rows"] =
@@ -83,7 +82,7 @@ void BM_RefreshCountsAfterSave(benchmark::State &state)
 {
     TestBed &bed = filledBed();
     frmMain w(bed.platform);
-    w.findChild<QLineEdit *>(QStringLiteral("txtFKTN"))->setText(QString::number(kPerson));
+    w.session().choosePerson({kPerson, QStringLiteral("Name"), QStringLiteral("Vorname"), {}});
     for (auto _ : state)
         w.refreshCounts();
 }
@@ -93,17 +92,19 @@ void BM_RefillListAfterSave(benchmark::State &state)
 {
     TestBed &bed = filledBed();
     frmMain w(bed.platform);
+    w.session().choosePerson({7, QStringLiteral("Name"), QStringLiteral("Vorname"), {}}); // the usual 25 rows
+    w.session().chooseSegment(&kSegments[0]);
     for (auto _ : state)
-        w.fillGRDMessungen(QStringLiteral("ArmLi"), 7); // a person with the usual 25 rows
+        w.fillGRDMessungen();
 }
 BENCHMARK(BM_RefillListAfterSave)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void BM_StoreFirstMeasurementOnly(benchmark::State &state)
 {
     TestBed &bed = filledBed();
-    const SegmentValues v{520, 480, 455, 31, 52, 47};
+    const SegmentReading v = reading(520, 480, 455, 31, 52, 47);
     for (auto _ : state)
-        if (saveFirstMeasurement(bed.segmentePath(), QStringLiteral("ArmRe"), kPerson, QDate(2026, 12, 6),
+        if (saveFirst(bed.segmentePath(), QStringLiteral("ArmRe"), kPerson, QDate(2026, 12, 6),
                                  QTime(10, 30), v)
                 .outcome != SaveOutcome::Stored)
             state.SkipWithError("the save did not go through");
@@ -113,13 +114,13 @@ BENCHMARK(BM_StoreFirstMeasurementOnly)->Unit(benchmark::kMillisecond)->MinTime(
 void BM_StoreSecondMeasurementOnly(benchmark::State &state)
 {
     TestBed &bed = filledBed();
-    SegmentValues v{530, 490, 460, 0, 0, 0};
-    saveFirstMeasurement(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), QTime(10, 30),
-                         {520, 480, 455, 31, 52, 47});
+    SegmentReading v = reading(530, 490, 460);
+    saveFirst(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), QTime(10, 30),
+                         reading(520, 480, 455, 31, 52, 47));
     for (auto _ : state)
         // New values each time: the engine skips writing a row that would not change.
-        if (v.w50 = qint16(v.w50 == 490 ? 491 : 490);
-            saveSecondMeasurement(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), v)
+        if (v[Frequency::kHz50].r = qint16(v[Frequency::kHz50].r == 490 ? 491 : 490);
+            saveSecond(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), v)
                 .outcome != SaveOutcome::Stored)
             state.SkipWithError("the save did not go through");
 }

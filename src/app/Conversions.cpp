@@ -72,4 +72,12 @@ QDate fromIsoDate(const QString &text)
     return QDate::fromString(text.left(10), Qt::ISODate);
 }
 
+QString ageCaption(const QDate &birth, const QDate &today)
+{
+    int years = today.year() - birth.year();
+    if (today.month() < birth.month() || (today.month() == birth.month() && today.day() < birth.day()))
+        --years;
+    return QString::number(years) + QStringLiteral(" Jahre");
+}
+
 } // namespace kavio

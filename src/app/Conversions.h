@@ -20,6 +20,8 @@ double roundHalfEven(double value);
 
 // German short date "dd.MM.yyyy" and the database's ISO form.
 QString germanDate(const QDate &date);
+// "66 Jahre": the age in completed years (one less while this year's birthday has not come).
+QString ageCaption(const QDate &birth, const QDate &today);
 QString isoDate(const QDate &date);
 QDate fromIsoDate(const QString &text);
 

@@ -4,8 +4,6 @@
 #include "app/Errors.h"
 
 #include <algorithm>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace kavio::charts {
 
@@ -33,18 +31,12 @@ ChartData preparedChart(int columns)
     return c;
 }
 
-QList<ChartRecord> readChartRecords(QSqlQuery &query, const QString &field)
+QList<ChartRecord> chartRecords(const QList<Measurement> &rows, Frequency resistance)
 {
-    const QSqlRecord rec = query.record();
-    const int iDatum = rec.indexOf(QStringLiteral("Datum"));
-    const int iR = rec.indexOf(field);
-    const int iRN = rec.indexOf(field + QLatin1Char('N'));
-    const int iW50 = rec.indexOf(QStringLiteral("W50"));
-    const int iXc50 = rec.indexOf(QStringLiteral("Xc50"));
-    auto at = [&](int i) { return i < 0 ? QVariant() : query.value(i); };
     QList<ChartRecord> out;
-    while (query.next())
-        out.append({fromIsoDate(query.value(iDatum).toString()), at(iR), at(iRN), at(iW50), at(iXc50)});
+    out.reserve(rows.size());
+    for (const Measurement &m : rows)
+        out.append({m.day, m[resistance].r, m[resistance].rAfter, m[Frequency::kHz50].r, m[Frequency::kHz50].xc});
     return out;
 }
 
@@ -68,18 +60,18 @@ QList<int> comparisonRowIndices(int recordCount)
     return rows;
 }
 
-static bool missingOrZero(const QVariant &v)
+static bool missingOrZero(const std::optional<qint16> &v)
 {
-    return v.isNull() || v.toDouble() == 0.0;
+    return !v || *v == 0;
 }
 
-double inverseResistance(const QVariant &r)
+double inverseResistance(const std::optional<qint16> &r)
 {
     // A missing or zero resistance would give 1 / 0.000001 = 1,000,000 and flatten every
     // other bar; such a day shows a bar of height 0 instead.
     if (missingOrZero(r))
         return 0.0;
-    return 1.0 / (r.toDouble() + 0.000001);
+    return 1.0 / (*r + 0.000001);
 }
 
 std::optional<TrendLine> leastSquares(const QList<std::optional<double>> &column)
@@ -132,9 +124,9 @@ void fillXcRChart(const QList<ChartRecord> &records, ChartData &chart)
     for (int row = 0; row < picked.size(); ++row) {
         const ChartRecord &r = records[picked[row]];
         chart.labels[row] = germanDate(r.datum);
-        if (r.w50.isNull() || r.xc50.isNull())
+        if (!r.w50 || !r.xc50)
             throw KavioError(RunError::InvalidNull);
-        const double w50 = r.w50.toDouble(), xc50 = r.xc50.toDouble();
+        const double w50 = *r.w50, xc50 = *r.xc50;
         if (w50 == 0.0)
             throw KavioError(xc50 == 0.0 ? RunError::Overflow : RunError::DivisionByZero);
         chart.cells[0][row] = xc50 / w50;
@@ -155,8 +147,7 @@ ChartData comparisonChart(const QList<ChartRecord> &records, ComparisonQuantity 
         // A day without a usable W50 has no 1/R or Xc/R value: its bar stays at 0.
         double v = 0.0;
         if (!missingOrZero(r.w50))
-            v = quantity == ComparisonQuantity::InverseR ? 1.0 / r.w50.toDouble()
-                                                         : r.xc50.toDouble() / r.w50.toDouble();
+            v = quantity == ComparisonQuantity::InverseR ? 1.0 / *r.w50 : r.xc50.value_or(0) / double(*r.w50);
         c.cells[0][row] = v;
     }
     return c;

@@ -6,9 +6,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
-class QSqlQuery;
+#include "session/Values.h"
 
 namespace kavio::charts {
 
@@ -50,15 +49,15 @@ ChartData preparedChart(int columns);
 // One stored measurement as the charts read it.
 struct ChartRecord {
     QDate datum;
-    QVariant r;    // the charted resistance (W5, W50 or W100)
-    QVariant rN;   // its second measurement (W5N, ...)
-    QVariant w50;  // for Xc/R
-    QVariant xc50; // for Xc/R
+    std::optional<qint16> r;    // the charted resistance (W5, W50 or W100)
+    std::optional<qint16> rN;   // its second measurement (W5N, ...)
+    std::optional<qint16> w50;  // for Xc/R
+    std::optional<qint16> xc50; // for Xc/R
 };
 
-// Reads every row of a trend or comparison query (oldest first). field names the
-// resistance of the 1/R chart ("W5", "W50", "W100"); its second value is field + "N".
-QList<ChartRecord> readChartRecords(QSqlQuery &query, const QString &field);
+// The chart's view of a person's rows (in the order given); resistance is the frequency
+// of the 1/R chart.
+QList<ChartRecord> chartRecords(const QList<Measurement> &rows, Frequency resistance = Frequency::kHz50);
 
 // Which records fill rows 1..7 of a trend chart: the oldest always, then the second to
 // the n-th, or the six newest when there are more than seven.
@@ -67,7 +66,7 @@ QList<int> trendRowIndices(int recordCount);
 QList<int> comparisonRowIndices(int recordCount);
 
 // 1 / (R + 0.000001); 0 for a missing or zero resistance.
-double inverseResistance(const QVariant &r);
+double inverseResistance(const std::optional<qint16> &r);
 
 // The 1/R trend chart: two columns (first and second measurement) with trend lines.
 ChartData inverseRChart(const QList<ChartRecord> &records);

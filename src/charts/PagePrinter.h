@@ -19,6 +19,11 @@ struct PagePicture {
     QSizeF size;
 };
 
+// The two pictures of every page's header.
+struct PageLogos {
+    PagePicture company, program;
+};
+
 // The chart page of the main window (portrait).
 struct ChartPage {
     QChartView *chart = nullptr;

@@ -5,8 +5,6 @@
 #include "charts/ChartView.h"
 #include "charts/frmVergleichLinksRechts.h"
 #include "charts/PagePrinter.h"
-#include "db/Database.h"
-#include "db/Statements.h"
 #include "platform/Messages.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
@@ -19,14 +17,8 @@ namespace kavio {
 using namespace charts;
 
 static const QString kForm = QStringLiteral("frmMain");
+static const QString kNoSegment = QStringLiteral("Sie haben kein Segment ausgewählt!");
 
-static QList<ChartRecord> readTrendRecords(const Platform &platform, const QString &segment, qint32 fktn,
-                                           const QString &field)
-{
-    DbConnection db = openSegmenteOnce(platform);
-    QSqlQuery q = db.exec(sql::trendRows(segment), {fktn});
-    return readChartRecords(q, field);
-}
 
 void frmMain::setupCharts()
 {
@@ -40,8 +32,8 @@ void frmMain::ChartDatenLeeren()
 
 void frmMain::cmdGraph_Click()
 {
-    if (strSegment.isEmpty()) {
-        m_platform.messages->info(QStringLiteral("Sie haben kein Segment ausgewählt!"));
+    if (!m_session->segment()) {
+        m_platform.messages->info(kNoSegment);
         return;
     }
     ui->FraMesswerte->setVisible(false);
@@ -51,8 +43,7 @@ void frmMain::cmdGraph_Click()
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("1/R"));
     try {
-        const qint32 fktn = toInt32(ui->txtFKTN->text());
-        Draw_1durchR_Graph(strWFeld, fktn, 2);
+        Draw_1durchR_Graph(2);
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmdGraph_Click"), kForm));
     }
@@ -61,8 +52,8 @@ void frmMain::cmdGraph_Click()
 
 void frmMain::cmd_Xc_Graph_Click()
 {
-    if (strSegment.isEmpty()) {
-        m_platform.messages->info(QStringLiteral("Sie haben kein Segment ausgewählt!"));
+    if (!m_session->segment()) {
+        m_platform.messages->info(kNoSegment);
         return;
     }
     ui->FraMesswerte->setVisible(false);
@@ -72,22 +63,21 @@ void frmMain::cmd_Xc_Graph_Click()
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("Xc/R"));
     try {
-        const qint32 fktn = toInt32(ui->txtFKTN->text());
-        Draw_Xc_Graph(fktn, strSegment);
+        Draw_Xc_Graph();
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmd_Xc_Graph_Click"), kForm));
     }
 }
 
-void frmMain::Draw_1durchR_Graph(const QString &field, qint32 fktn, int seriesCount)
+void frmMain::Draw_1durchR_Graph(int seriesCount)
 {
-    if (strSegment.isEmpty()) {
-        m_platform.messages->info(QStringLiteral("Sie haben kein Segment ausgewählt!"));
+    if (!m_session->segment()) {
+        m_platform.messages->info(kNoSegment);
         return;
     }
     QList<ChartRecord> records;
     try {
-        records = readTrendRecords(m_platform, strSegment, fktn, field);
+        records = chartRecords(m_session->measurements(MeasurementOrder::OldestFirst), m_session->chartResistance());
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("Draw_1durchR_Graph"), kForm));
         return;
@@ -98,15 +88,15 @@ void frmMain::Draw_1durchR_Graph(const QString &field, qint32 fktn, int seriesCo
         return;
     }
     showChart(ui->MSChart, inverseRChart(records));
-    bGraphGezeichnet = true;
+    m_session->setChartDrawn(true);
 }
 
-void frmMain::Draw_Xc_Graph(qint32 fktn, const QString &segment)
+void frmMain::Draw_Xc_Graph()
 {
     ChartDatenLeeren();
     ChartData chart = preparedChart(1);
     try {
-        const QList<ChartRecord> records = readTrendRecords(m_platform, segment, fktn, QStringLiteral("W50"));
+        const QList<ChartRecord> records = chartRecords(m_session->measurements(MeasurementOrder::OldestFirst));
         showChart(ui->MSChart, chart);
         if (records.isEmpty()) {
             m_platform.messages->plain(QStringLiteral("Keine Daten"));
@@ -120,12 +110,12 @@ void frmMain::Draw_Xc_Graph(qint32 fktn, const QString &segment)
         return;
     }
     showChart(ui->MSChart, chart);
-    bGraphGezeichnet = true;
+    m_session->setChartDrawn(true);
 }
 
-bool frmMain::fDruckbereit(const QString &segment)
+bool frmMain::fDruckbereit()
 {
-    return !segment.isEmpty() && !ui->LBL_Top_Name->text().isEmpty() && bGraphGezeichnet;
+    return m_session->segment() && !m_session->person().name.isEmpty() && m_session->chartDrawn();
 }
 
 static PagePicture pictureOf(const QLabel *label)
@@ -133,20 +123,26 @@ static PagePicture pictureOf(const QLabel *label)
     return {label->pixmap(), QSizeF(label->size()) * kTwipsPerPixel};
 }
 
+PageLogos frmMain::pageLogos() const
+{
+    return {pictureOf(ui->imgCompLogo), pictureOf(ui->imgProgLogo)};
+}
+
 void frmMain::cmdPrintOut_Click()
 {
-    if (!fDruckbereit(strSegment)) {
+    if (!fDruckbereit()) {
         m_platform.messages->plain(QStringLiteral("Keine Daten zum Druck vorhanden"));
         return;
     }
     ChartPage page;
     page.chart = ui->MSChart;
-    page.companyLogo = pictureOf(ui->imgCompLogo);
-    page.programLogo = pictureOf(ui->imgProgLogo);
-    page.header = {QStringLiteral("Name: ") + ui->LBL_Top_Name->text(),
-                   QStringLiteral("Vorname: ") + ui->LBL_Top_Vorname->text(),
-                   QStringLiteral("Geburtsdatum: ") + ui->LBL_Top_GebDat->text(),
-                   QStringLiteral("Segment: ") + ui->lblSegmentAktuell->text()};
+    const PageLogos logos = pageLogos();
+    page.companyLogo = logos.company;
+    page.programLogo = logos.program;
+    const Person &person = m_session->person();
+    page.header = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
+                   QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate),
+                   QStringLiteral("Segment: ") + QString::fromUtf8(m_session->segment()->heading)};
     page.legend = chartPageLegend(ui->lbl1durchR->text());
     try {
         if (!m_platform.printers)
@@ -164,7 +160,9 @@ void frmMain::cmdOpenVergleichsFormular_Click()
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->objectName().compare(name, Qt::CaseInsensitive) == 0)
             return;
-    auto *window = new frmVergleichLinksRechts(this);
+    auto *window = new frmVergleichLinksRechts(m_platform, *m_session, pageLogos(), this);
+    connect(window, &frmVergleichLinksRechts::closedByOperator, this,
+            [this] { ui->cmdExtremitaet->setEnabled(true); });
     window->show();
 }
 

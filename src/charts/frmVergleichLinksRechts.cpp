@@ -4,11 +4,8 @@
 #include "app/Errors.h"
 #include "charts/ChartView.h"
 #include "charts/PagePrinter.h"
-#include "db/Database.h"
-#include "db/Statements.h"
 #include "platform/Messages.h"
-#include "ui_frmMain.h"
-#include "workstation/frmMain.h"
+#include "session/Session.h"
 
 #include <QChartView>
 #include <QLabel>
@@ -25,19 +22,14 @@ namespace {
 const QString kForm = QStringLiteral("frmVergleichLinksRechts");
 
 struct Pair {
-    QString leftTable, rightTable, leftName, rightName;
+    const SegmentInfo &left, &right;
 };
 
-// Both arms for an arm, both legs for a leg; throws for anything else.
-Pair pairOf(const QString &segment)
+// Both arms for an arm, both legs for a leg.
+Pair pairOf(const SegmentInfo &segment)
 {
-    if (segment == QLatin1String("ArmLi") || segment == QLatin1String("ArmRe"))
-        return {QStringLiteral("ArmLi"), QStringLiteral("ArmRe"), QStringLiteral("Arm links"),
-                QStringLiteral("Arm rechts")};
-    if (segment == QLatin1String("BeinLi") || segment == QLatin1String("BeinRe"))
-        return {QStringLiteral("BeinLi"), QStringLiteral("BeinRe"), QStringLiteral("Bein links"),
-                QStringLiteral("Bein rechts")};
-    throw KavioError(RunError::TypeMismatch);
+    const bool arm = segment.code[0] == 'A';
+    return {*segmentByCode(QLatin1String(arm ? "AL" : "BL")), *segmentByCode(QLatin1String(arm ? "AR" : "BR"))};
 }
 
 // Places a control by its position in twips (15 to the pixel).
@@ -48,14 +40,11 @@ template <typename W> W *place(W *w, const char *name, int left, int top, int wi
     return w;
 }
 
-PagePicture pictureOf(const QLabel *label)
-{
-    return {label->pixmap(), QSizeF(label->size()) * kTwipsPerPixel};
-}
-
 } // namespace
 
-frmVergleichLinksRechts::frmVergleichLinksRechts(frmMain *main) : QWidget(main, Qt::Window), m_main(main)
+frmVergleichLinksRechts::frmVergleichLinksRechts(const Platform &platform, Session &session, PageLogos logos,
+                                                 QWidget *parent)
+    : QWidget(parent, Qt::Window), m_platform(platform), m_session(session), m_logos(std::move(logos))
 {
     setObjectName(kForm);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -133,24 +122,22 @@ void frmVergleichLinksRechts::DrawExtremitaet_XcR()
 
 void frmVergleichLinksRechts::draw(ComparisonQuantity quantity, const QString &procedure)
 {
-    const Platform &platform = m_main->platform();
     VergleichChartsLeeren();
-    if (m_main->strSegment.isEmpty()) {
-        platform.messages->plain(QStringLiteral("Sie haben kein Segment ausgewählt"));
+    if (!m_session.segment()) {
+        m_platform.messages->plain(QStringLiteral("Sie haben kein Segment ausgewählt"));
         return;
     }
     Timer1->stop();
     try {
-        const Pair pair = pairOf(m_main->strSegment);
+        const Pair pair = pairOf(*m_session.segment());
         const QString form =
             quantity == ComparisonQuantity::InverseR ? QStringLiteral(" (1/R)") : QStringLiteral(" (Xc/R)");
-        lblSegmentLinks->setText(pair.leftName + form);
-        lblSegmentRechts->setText(pair.rightName + form);
-        const qint32 fktn = toInt32(m_main->form().txtFKTN->text());
+        lblSegmentLinks->setText(QString::fromUtf8(pair.left.caption) + form);
+        lblSegmentRechts->setText(QString::fromUtf8(pair.right.caption) + form);
 
-        if (!drawSide(MSChartRechts, pair.rightTable, fktn, quantity))
+        if (!drawSide(MSChartRechts, pair.right, quantity))
             return;
-        if (!drawSide(MSChartLinks, pair.leftTable, fktn, quantity))
+        if (!drawSide(MSChartLinks, pair.left, quantity))
             return;
 
         // Left first, each with the pair's maximum read anew.
@@ -161,25 +148,17 @@ void frmVergleichLinksRechts::draw(ComparisonQuantity quantity, const QString &p
             showChart(chart, data);
         }
     } catch (const KavioError &e) {
-        platform.messages->plain(errorForm(e, procedure, kForm));
+        m_platform.messages->plain(errorForm(e, procedure, kForm));
     }
 }
 
-bool frmVergleichLinksRechts::drawSide(QChartView *chart, const QString &table, qint32 fktn,
-                                       ComparisonQuantity quantity)
+bool frmVergleichLinksRechts::drawSide(QChartView *chart, const SegmentInfo &segment, ComparisonQuantity quantity)
 {
     showChart(chart, preparedChart(1));
-    const Platform &platform = m_main->platform();
-    QList<ChartRecord> records;
-    {
-        DbConnection db = dbOpenSegmente(platform);
-        if (!db.isOpen()) // the opening rule has told the operator already
-            return false;
-        QSqlQuery q = db.exec(sql::comparisonRows(table), {fktn});
-        records = readChartRecords(q, QStringLiteral("W50"));
-    }
+    const QList<ChartRecord> records =
+        chartRecords(m_session.repository().measurements(segment, m_session.person().number, MeasurementOrder::ByDay));
     if (records.isEmpty()) {
-        platform.messages->info(QStringLiteral("Keine Daten vorhanden!"));
+        m_platform.messages->info(QStringLiteral("Keine Daten vorhanden!"));
         Timer1->start();
         return false;
     }
@@ -189,54 +168,46 @@ bool frmVergleichLinksRechts::drawSide(QChartView *chart, const QString &table, 
     return true;
 }
 
-qint32 frmVergleichLinksRechts::fMinW50(const QString &table, qint32 fktn)
+qint32 frmVergleichLinksRechts::fMinW50(const SegmentInfo &segment)
 {
-    DbConnection db = dbOpenSegmente(m_main->platform());
-    if (!db.isOpen())
-        return 0;
-    QSqlQuery q = db.exec(sql::minW50(table), {fktn});
     // MIN over no row, or over empty values, is NULL: no smallest value.
-    if (!q.next() || q.value(0).isNull())
-        return 0;
-    return q.value(0).toInt();
+    return m_session.repository().smallestW50(segment, m_session.person().number).value_or(0);
 }
 
 double frmVergleichLinksRechts::fMinW50Paar()
 {
-    const qint32 fktn = toInt32(m_main->form().txtFKTN->text());
-    const Pair pair = pairOf(m_main->strSegment);
-    minW50Links = fMinW50(pair.leftTable, fktn);
-    minW50Rechts = fMinW50(pair.rightTable, fktn);
+    const Pair pair = pairOf(*m_session.segment());
+    minW50Links = fMinW50(pair.left);
+    minW50Rechts = fMinW50(pair.right);
     return std::min(minW50Links, minW50Rechts);
 }
 
 void frmVergleichLinksRechts::cmdPreview_Click()
 {
-    Ui::frmMain &main = m_main->form();
+    const Person &person = m_session.person();
     ComparisonPage page;
     page.rightChart = MSChartRechts;
     page.leftChart = MSChartLinks;
     page.rightCaption = lblSegmentRechts->text();
     page.leftCaption = lblSegmentLinks->text();
-    page.companyLogo = pictureOf(main.imgCompLogo);
-    page.programLogo = pictureOf(main.imgProgLogo);
-    page.person = {QStringLiteral("Name: ") + main.LBL_Top_Name->text(),
-                   QStringLiteral("Vorname: ") + main.LBL_Top_Vorname->text(),
-                   QStringLiteral("Geburtsdatum: ") + main.LBL_Top_GebDat->text()};
+    page.companyLogo = m_logos.company;
+    page.programLogo = m_logos.program;
+    page.person = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
+                   QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate)};
     page.windowWidth = width() * kTwipsPerPixel;
     try {
-        if (!m_main->platform().printers)
+        if (!m_platform.printers)
             throw KavioError(RunError::PrinterError);
-        printComparisonPage(*m_main->platform().printers, page);
+        printComparisonPage(*m_platform.printers, page);
     } catch (const KavioError &e) {
-        m_main->platform().messages->plain(errorForm(e, QStringLiteral("cmdPreview_Click"), kForm));
+        m_platform.messages->plain(errorForm(e, QStringLiteral("cmdPreview_Click"), kForm));
     }
 }
 
 void frmVergleichLinksRechts::cmdCloseForm_Click()
 {
     hide();
-    m_main->form().cmdExtremitaet->setEnabled(true);
+    emit closedByOperator();
     close();
 }
 

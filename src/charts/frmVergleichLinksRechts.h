@@ -1,6 +1,8 @@
 #pragma once
 
 #include "charts/ChartModel.h"
+#include "charts/PagePrinter.h"
+#include "platform/Platform.h"
 
 #include <QWidget>
 
@@ -12,15 +14,17 @@ class QTimer;
 
 namespace kavio {
 
-class frmMain;
+class Session;
 
 // Sets the left and right limb of the current person's segment pair side by side: 1/R or
-// Xc/R at 50 kHz over at most seven days. Modeless; reads the main window's person and
+// Xc/R at 50 kHz over at most seven days. Modeless; reads the session's person and
 // segment each time it draws.
 class frmVergleichLinksRechts : public QWidget {
     Q_OBJECT
 public:
-    explicit frmVergleichLinksRechts(frmMain *main);
+    // logos: the pictures of the main window's header, printed on the page.
+    frmVergleichLinksRechts(const Platform &platform, Session &session, charts::PageLogos logos,
+                            QWidget *parent = nullptr);
     ~frmVergleichLinksRechts() override;
 
     void Form_Load();
@@ -30,8 +34,8 @@ public:
     void cmdCloseForm_Click();
     void Timer1_Timer();
     void VergleichChartsLeeren();
-    // Smallest W50 of the person in a segment table; 0 when there is none.
-    qint32 fMinW50(const QString &table, qint32 fktn);
+    // Smallest W50 of the person in a segment; 0 when there is none.
+    qint32 fMinW50(const SegmentInfo &segment);
     // The smaller of fMinW50 of both tables of the pair (both kept in the window).
     double fMinW50Paar();
 
@@ -42,12 +46,18 @@ public:
     QTimer *Timer1;
     qint32 minW50Links = 0, minW50Rechts = 0;
 
+signals:
+    // "Formular schließen": the main window offers the segment choice again.
+    void closedByOperator();
+
 private:
     void draw(charts::ComparisonQuantity quantity, const QString &procedure);
     // Draws one side; false when the table holds no record of the person.
-    bool drawSide(QChartView *chart, const QString &table, qint32 fktn, charts::ComparisonQuantity quantity);
+    bool drawSide(QChartView *chart, const SegmentInfo &segment, charts::ComparisonQuantity quantity);
 
-    frmMain *m_main;
+    Platform m_platform;
+    Session &m_session;
+    charts::PageLogos m_logos;
     charts::ChartData m_left, m_right;
 };
 

@@ -24,15 +24,17 @@ QString nextConnectionName()
     return QStringLiteral("kavio-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-sqlite3 *handleOf(const QSqlDatabase &db)
+} // namespace
+
+sqlite3 *engineHandle(const QSqlDatabase &db)
 {
-    const QVariant v = db.driver()->handle();
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
     if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
         return *static_cast<sqlite3 *const *>(v.constData());
     return nullptr;
 }
 
-} // namespace
+std::atomic<quint64> DbConnection::s_opened{0};
 
 DbConnection::DbConnection(DbConnection &&other) noexcept
     : m_name(std::exchange(other.m_name, {})), m_path(std::exchange(other.m_path, {}))
@@ -91,7 +93,7 @@ DbConnection DbConnection::open(const QString &path, OpenMode mode)
             c.close();
             throw e;
         }
-        registerGermanText(handleOf(db));
+        registerGermanText(engineHandle(db));
     }
     // A cheap probe: an unreadable, locked or foreign file fails here, not later.
     {
@@ -103,6 +105,7 @@ DbConnection DbConnection::open(const QString &path, OpenMode mode)
             throw e;
         }
     }
+    s_opened.fetch_add(1, std::memory_order_relaxed);
     return c;
 }
 

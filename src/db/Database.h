@@ -1,8 +1,11 @@
 #pragma once
 
+#include <atomic>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+
+struct sqlite3;
 
 namespace kavio {
 
@@ -25,6 +28,9 @@ public:
     // One attempt; throws KavioError with the engine's code and text on failure.
     // A missing file is a failure (nothing is created here).
     static DbConnection open(const QString &path, OpenMode mode = OpenMode::ReadWrite);
+
+    // Connections opened so far in this process (watched by tests and benchmarks).
+    static quint64 openedCount() { return s_opened.load(std::memory_order_relaxed); }
 
     bool isOpen() const { return !m_name.isEmpty(); }
     QSqlDatabase db() const;
@@ -54,9 +60,14 @@ private:
     void commit() const;
     void rollback() const;
 
+    static std::atomic<quint64> s_opened;
+
     QString m_name;
     QString m_path;
 };
+
+// The engine's own handle of an open SQLite connection; nullptr for anything else.
+sqlite3 *engineHandle(const QSqlDatabase &db);
 
 // Up to ten attempts, one after the other; after the tenth failure the last error text
 // is shown in a plain message and an unset connection returned. Never throws.

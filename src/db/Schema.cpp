@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 #include "db/Database.h"
+#include "db/Segments.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -11,8 +12,12 @@ namespace kavio {
 
 const QStringList &segmentTables()
 {
-    static const QStringList tables{QStringLiteral("ArmLi"), QStringLiteral("ArmRe"), QStringLiteral("BeinLi"),
-                                    QStringLiteral("BeinRe")};
+    static const QStringList tables = [] {
+        QStringList names;
+        for (const SegmentInfo &s : kSegments)
+            names << QLatin1String(s.table);
+        return names;
+    }();
     return tables;
 }
 

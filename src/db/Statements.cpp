@@ -33,36 +33,24 @@ QString storeSecondMeasurement(const QString &seg)
     return QStringLiteral("UPDATE %1 SET W50N = ?, W5N = ?, W100N = ? WHERE MessID = ?").arg(segmentTable(seg));
 }
 
-QString measurementList(const QString &seg, const QString &firstAlias)
+QString measurementsOf(const QString &seg, RowOrder order)
 {
-    // dd.mm.yy from the ISO date, hh:mm from the stored time; an empty second value
-    // leaves the text after the slash empty.
-    return QStringLiteral(
-               "SELECT substr(Datum, 9, 2) || '.' || substr(Datum, 6, 2) || '.' || substr(Datum, 3, 2) AS %2, "
-               "substr(Uhrzeit, 1, 5) AS Zeit, "
-               "IFNULL(W5, '') || '/' || IFNULL(W5N, '') AS R5, "
-               "IFNULL(W50, '') || '/' || IFNULL(W50N, '') AS R50, "
-               "IFNULL(W100, '') || '/' || IFNULL(W100N, '') AS R100, "
-               "Xc5, Xc50, Xc100, MessID FROM %1 WHERE FKTN = ? "
-               // Qualified: a bare Datum would sort by the dd.mm.yy text of the alias.
-               "ORDER BY %1.Datum DESC, %1.Uhrzeit DESC, MessID DESC")
-        .arg(segmentTable(seg), firstAlias == QLatin1String("Messdatum") ? firstAlias : QStringLiteral("Datum"));
+    static const char *const orders[] = {
+        "Datum DESC, Uhrzeit DESC, MessID DESC",
+        "Datum ASC, Uhrzeit ASC, MessID ASC",
+        "Datum ASC, MessID ASC",
+    };
+    return QStringLiteral("SELECT MessID, FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100, W5N, W50N, W100N "
+                          "FROM %1 WHERE FKTN = ? ORDER BY %2")
+        .arg(segmentTable(seg), QLatin1String(orders[static_cast<int>(order)]));
 }
 
-QString countMeasurements(const QString &seg)
+QString countsOfPerson()
 {
-    return QStringLiteral("SELECT COUNT(*) FROM %1 WHERE FKTN = ?").arg(segmentTable(seg));
-}
-
-QString trendRows(const QString &seg)
-{
-    return QStringLiteral("SELECT * FROM %1 WHERE FKTN = ? ORDER BY Datum ASC, Uhrzeit ASC, MessID ASC")
-        .arg(segmentTable(seg));
-}
-
-QString comparisonRows(const QString &seg)
-{
-    return QStringLiteral("SELECT * FROM %1 WHERE FKTN = ? ORDER BY Datum ASC, MessID ASC").arg(segmentTable(seg));
+    QStringList counts;
+    for (const QString &t : segmentTables())
+        counts << QStringLiteral("(SELECT COUNT(*) FROM %1 WHERE FKTN = ?)").arg(t);
+    return QStringLiteral("SELECT ") + counts.join(QStringLiteral(", "));
 }
 
 QString minW50(const QString &seg)
@@ -72,7 +60,7 @@ QString minW50(const QString &seg)
 
 QString deleteMeasurement(const QString &seg)
 {
-    return QStringLiteral("DELETE FROM %1 WHERE MessID = ?").arg(segmentTable(seg));
+    return QStringLiteral("DELETE FROM %1 WHERE MessID = ? AND FKTN = ?").arg(segmentTable(seg));
 }
 
 QString deletePersonMeasurements(const QString &seg)

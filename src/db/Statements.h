@@ -17,18 +17,17 @@ QString insertMeasurement(const QString &seg);
 QString latestOfDay(const QString &seg);
 // Second measurement into one row: W50N, W5N, W100N, MessID.
 QString storeSecondMeasurement(const QString &seg);
-// Measurement list (main window; history with firstAlias "Messdatum"): FKTN. Nine columns
-// Datum, Zeit, R5, R50, R100, Xc5, Xc50, Xc100, MessID; newest first.
-QString measurementList(const QString &seg, const QString &firstAlias = QStringLiteral("Datum"));
-// Count of a person's rows: FKTN -> count.
-QString countMeasurements(const QString &seg);
-// Trend charts, oldest first by date and time: FKTN -> all fields.
-QString trendRows(const QString &seg);
-// Left/right comparison, by date: FKTN -> all fields.
-QString comparisonRows(const QString &seg);
+// A person's rows: FKTN -> MessID, FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100,
+// W5N, W50N, W100N. Newest first (the list), oldest first (trend charts) or by day and
+// entry (comparison).
+enum class RowOrder { NewestFirst, OldestFirst, ByDay };
+QString measurementsOf(const QString &seg, RowOrder order);
+// A person's count of rows in each of the four tables: FKTN four times -> four counts in
+// the order ArmLi, ArmRe, BeinLi, BeinRe.
+QString countsOfPerson();
 // Smallest W50 of a person: FKTN -> MIN(W50) (NULL when there is no row).
 QString minW50(const QString &seg);
-// Delete one measurement: MessID.
+// Delete one measurement of a person: MessID, FKTN.
 QString deleteMeasurement(const QString &seg);
 // Delete all measurements of a person in one table: FKTN.
 QString deletePersonMeasurements(const QString &seg);

@@ -1,5 +1,6 @@
 // Device link on the main window: start-up question, serial port, receive handler.
 #include "app/Errors.h"
+#include "app/Log.h"
 #include "app/RegistryReaders.h"
 #include "device/DeviceLink.h"
 #include "platform/Messages.h"
@@ -35,9 +36,10 @@ void frmMain::Automatische_Messung()
             return; // the sequence stopped at a failing step
         m_platform.messages->info(QStringLiteral("Eingestellter Com-Port ") +
                                   QString::number(fGetPort(*m_platform.settings)) + QStringLiteral(" gefunden"));
-        bAutoMessung = true;
+        m_session->setAutomatic(true);
         Sperren_Messfelder();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
+        qCWarning(lcDevice) << "Automatische_Messung: staying in manual mode after a failure:" << e.what();
     }
 }
 
@@ -60,7 +62,7 @@ void frmMain::portOpeningSequence()
 void frmMain::reopenPortForMeasurement()
 {
     SerialLine *serial = m_platform.serial;
-    if (!bAutoMessung || !serial || serial->isOpen())
+    if (!m_session->automatic() || !serial || serial->isOpen())
         return;
     if (!serial->open())
         m_platform.messages->stop(QStringLiteral("Der eingestellte Com-Port ") + QString::number(serial->portNumber()) +
@@ -82,7 +84,8 @@ void frmMain::MSComm1_OnComm(int event)
     auto takeRecord = [&](const DeviceRecord &record) {
         link.strMessSegment = record.code;
         link.iMessFrequenz = record.frequency;
-        if (!SegmentPasst(strSegment, link.strMessSegment)) {
+        const SegmentInfo *chosen = m_session->segment();
+        if (!SegmentPasst(chosen ? QLatin1String(chosen->table) : QString(), link.strMessSegment)) {
             messages.stop(QStringLiteral("Sie haben das falsche Segment gemessen!"));
             return;
         }
@@ -94,7 +97,7 @@ void frmMain::MSComm1_OnComm(int event)
         if (!fieldsFor(link.strMessSegment, link.iMessFrequenz))
             return; // no frequency tag yet: nothing to fill, nothing pending
         FelderFuellen(link.iMessR, link.iMessXc);
-        bMessungUngespeichert = true;
+        m_session->setUnsaved(true);
         ui->cmdPatientAuswahl->setEnabled(false); // no other person while values are pending
     };
 
@@ -102,7 +105,7 @@ void frmMain::MSComm1_OnComm(int event)
         const int ev = link.waiting.takeFirst();
         try {
             QByteArray data = m_platform.serial ? m_platform.serial->readAll() : QByteArray();
-            if (strSegment.isEmpty()) {
+            if (!m_session->segment()) {
                 // Read and dropped, so that nothing of it can fill the fields later.
                 link.parser.feed(data, RecordParser::Mode::Discard, [&](const DeviceRecord &) {
                     messages.stop(QStringLiteral("Bitte wählen Sie einen Patienten und ein Segment aus!"));
@@ -114,8 +117,9 @@ void frmMain::MSComm1_OnComm(int event)
             else if (ev == comEvReceive && m_platform.serial)
                 data += m_platform.serial->readAll();
             link.parser.feed(data, RecordParser::Mode::Accept, takeRecord);
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             // A step that fails is passed over; the next event is handled as usual.
+            qCWarning(lcDevice) << "MSComm1_OnComm: event" << ev << "passed over after a failure:" << e.what();
         }
     }
     link.busy = false;
@@ -135,7 +139,7 @@ void frmMain::FelderFuellen(qint16 R, qint16 Xc)
     const auto pair = fieldsFor(MSComm1->strMessSegment, MSComm1->iMessFrequenz);
     if (!pair)
         return;
-    for (QLineEdit *field : valueFields) {
+    for (QLineEdit *field : m_valueFields) {
         if (field->objectName() == pair->resistance)
             field->setText(QString::number(R));
         else if (field->objectName() == pair->reactance)

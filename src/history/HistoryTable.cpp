@@ -1,26 +1,17 @@
 #include "history/HistoryTable.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include "session/MeasurementTable.h"
+
 
 namespace kavio {
 
-void HistoryTable::load(QSqlQuery &query)
+void HistoryTable::setMeasurements(const QList<Measurement> &rows)
 {
-    beginResetModel();
-    m_header.clear();
-    m_rows.clear();
-    const QSqlRecord record = query.record();
-    for (int c = 0; c < record.count(); ++c)
-        m_header << record.fieldName(c);
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(record.count());
-        for (int c = 0; c < record.count(); ++c)
-            row << query.value(c);
-        m_rows.push_back(std::move(row));
-    }
-    endResetModel();
+    std::vector<QVariantList> cells;
+    cells.reserve(static_cast<size_t>(rows.size()));
+    for (const Measurement &m : rows)
+        cells.push_back(measurementCells(m));
+    setContent(measurementColumns(QStringLiteral("Messdatum")), std::move(cells));
 }
 
 void HistoryTable::setContent(QStringList header, std::vector<QVariantList> rows)

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "session/Values.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QVariantList>
 #include <vector>
 
-class QSqlQuery;
 
 namespace kavio {
 
@@ -16,8 +17,8 @@ class HistoryTable final : public QAbstractTableModel {
 public:
     explicit HistoryTable(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
 
-    // Takes the column names and every row of an executed query.
-    void load(QSqlQuery &query);
+    // The rows of a person's measurements as the history shows them (date column "Messdatum").
+    void setMeasurements(const QList<Measurement> &rows);
     // Replaces the content (tests and benchmarks).
     void setContent(QStringList header, std::vector<QVariantList> rows);
 

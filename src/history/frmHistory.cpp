@@ -2,7 +2,7 @@
 
 #include "about/CompanyLogo.h"
 #include "app/Errors.h"
-#include "db/Statements.h"
+#include "app/Conversions.h"
 #include "history/HtmlReport.h"
 #include "history/XlsWriter.h"
 #include "platform/Clock.h"
@@ -10,9 +10,8 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Settings.h"
 #include "platform/Shell.h"
+#include "session/Session.h"
 #include "ui_frmHistory.h"
-#include "ui_frmMain.h"
-#include "workstation/frmMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -29,8 +28,8 @@ const QString kWidthSection = QStringLiteral("Grid1");
 
 } // namespace
 
-frmHistory::frmHistory(const Platform &platform, frmMain &main, QWidget *parent)
-    : QMainWindow(parent), m_platform(platform), m_main(main), ui(std::make_unique<Ui::frmHistory>())
+frmHistory::frmHistory(const Platform &platform, Session &session, QWidget *parent)
+    : QMainWindow(parent), m_platform(platform), m_session(session), ui(std::make_unique<Ui::frmHistory>())
 {
     ui->setupUi(this);
     ui->Grid1->setModel(&m_table);
@@ -58,45 +57,18 @@ QString frmHistory::reportPath() const
     return m_platform.folder->file(QStringLiteral("report/report.htm"));
 }
 
-bool frmHistory::dbOpen(const QString &sDatabasePath)
+void frmHistory::Form_Load()
 {
-    if (m_db.isOpen())
-        return true;
+    // The heading block of the report belongs to the rows listed here, so it is taken now
+    // and not when the report is written (the main window may show someone else by then).
+    const Person &person = m_session.person();
+    m_person = {person.firstName, person.name, germanDate(person.birthDate),
+                ageCaption(person.birthDate, m_platform.clock->today()), QString::number(person.number)};
     try {
-        m_db = DbConnection::open(sDatabasePath, OpenMode::ReadOnly);
-        return true;
+        m_table.setMeasurements(m_session.measurements(MeasurementOrder::NewestFirst));
     } catch (const KavioError &e) {
         m_platform.messages->plain(QStringLiteral("Es ist ein Fehler beim Öffnen der Datenbank aufgetreten.\r\n") +
                                    QString::number(e.number()) + QLatin1Char(' ') + e.description());
-        return false;
-    }
-}
-
-void frmHistory::Form_Load()
-{
-    Ui::frmMain &m = m_main.form();
-    // The heading block of the report belongs to the rows listed here, so it is taken now
-    // and not when the report is written (the main window may show someone else by then).
-    m_person = {m.LBL_Top_Vorname->text(), m.LBL_Top_Name->text(), m.LBL_Top_GebDat->text(), m.LBL_Top_Alter->text(),
-                m.txtFKTN->text()};
-
-    QString segment;
-    if (m.optAL->isChecked())
-        segment = QStringLiteral("ArmLi");
-    else if (m.optAR->isChecked())
-        segment = QStringLiteral("ArmRe");
-    else if (m.optBL->isChecked())
-        segment = QStringLiteral("BeinLi");
-    else if (m.optBR->isChecked())
-        segment = QStringLiteral("BeinRe");
-
-    if (!dbOpen(m_platform.folder->file(QStringLiteral("Segmente.mdb"))))
-        return;
-    try {
-        QSqlQuery q = m_db.exec(sql::measurementList(segment, QStringLiteral("Messdatum")), {m.txtFKTN->text()});
-        m_table.load(q);
-    } catch (const KavioError &e) {
-        m_platform.messages->plain(errorForm(e, QStringLiteral("Form_Load"), QStringLiteral("frmHistory")));
         return;
     }
     applyWidths();

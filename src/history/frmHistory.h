@@ -1,6 +1,5 @@
 #pragma once
 
-#include "db/Database.h"
 #include "history/Export.h"
 #include "history/HistoryTable.h"
 #include "history/HtmlReport.h"
@@ -16,21 +15,20 @@ class frmHistory;
 
 namespace kavio {
 
-class frmMain;
+class Session;
 
 // "Historie Erzeugen": the current person's measurements of one segment, newest first,
-// with the Excel and HTML exports. Reads the person and segment from the main window
-// once, when it opens.
+// with the Excel and HTML exports. Takes the person and segment from the session once,
+// when it opens.
 class frmHistory : public QMainWindow {
     Q_OBJECT
 public:
-    frmHistory(const Platform &platform, frmMain &main, QWidget *parent = nullptr);
+    frmHistory(const Platform &platform, Session &session, QWidget *parent = nullptr);
     ~frmHistory() override;
 
     Ui::frmHistory &form() { return *ui; }
     HistoryTable &table() { return m_table; }
 
-    bool dbOpen(const QString &sDatabasePath);
     void Form_Load();
     void cmdExport_Click();
     void cmdReport_Click();
@@ -55,11 +53,10 @@ private:
     void endExport();
 
     Platform m_platform;
-    frmMain &m_main;
+    Session &m_session;
     std::unique_ptr<Ui::frmHistory> ui;
     HistoryTable m_table;
     html::PersonLines m_person;
-    DbConnection m_db;
     bool m_exporting = false;
     bool m_applyingWidths = false;
 };

@@ -7,11 +7,11 @@ namespace kavio {
 
 void frmMain::mnuExportHistory_Click()
 {
-    if (strSegment.isEmpty()) {
+    if (!m_session->segment()) {
         m_platform.messages->info(QStringLiteral("Bitte wählen Sie erst einen Patienten und ein Segment aus!"));
         return;
     }
-    auto *history = new frmHistory(m_platform, *this, this);
+    auto *history = new frmHistory(m_platform, *m_session, this);
     history->setAttribute(Qt::WA_DeleteOnClose);
     history->show();
 }

@@ -1,6 +1,5 @@
 #include "workstation/ListReader.h"
 
-#include "db/Database.h"
 
 #include <QMetaObject>
 
@@ -13,24 +12,18 @@ ListReader::~ListReader()
     cancel();
 }
 
-void ListReader::start(const QString &dbPath, const QString &sql, QVector<ListFormatter> formatters, Done done,
-                       Failed failed)
+void ListReader::start(Read read, Done done, Failed failed)
 {
     cancel();
     const quint64 generation = m_generation;
     auto stop = std::make_shared<std::atomic_bool>(false);
     m_cancel = stop;
     m_pending = true;
-    m_thread = std::thread([this, generation, stop, dbPath, sql, formatters = std::move(formatters),
-                            done = std::move(done), failed = std::move(failed)] {
+    m_thread = std::thread([this, generation, stop, read = std::move(read), done = std::move(done),
+                            failed = std::move(failed)] {
         std::function<void()> handOver;
         try {
-            // The connection is opened, used and closed on this thread only.
-            ListRows rows;
-            {
-                const DbConnection db = DbConnection::open(dbPath, OpenMode::ReadOnly);
-                rows = readListRows(db, sql, {}, formatters, stop.get());
-            }
+            ListRows rows = read(stop.get());
             handOver = [done, rows = std::make_shared<ListRows>(std::move(rows))] { done(std::move(*rows)); };
         } catch (const KavioError &e) {
             handOver = [failed, e] { failed(e); };

@@ -17,15 +17,17 @@ namespace kavio {
 class ListReader final : public QObject {
     Q_OBJECT
 public:
+    using Read = std::function<ListRows(const std::atomic_bool *cancel)>;
     using Done = std::function<void(ListRows)>;
     using Failed = std::function<void(const KavioError &)>;
 
     explicit ListReader(QObject *parent = nullptr);
     ~ListReader() override;
 
-    // Reads the statement's rows from the database file on a connection of its own; then
-    // calls done, or failed with what went wrong, from this object's event loop.
-    void start(const QString &dbPath, const QString &sql, QVector<ListFormatter> formatters, Done done, Failed failed);
+    // Runs read on a thread of its own (it must use a connection of its own and stop
+    // when cancel becomes true); then calls done, or failed with what went wrong, from
+    // this object's event loop.
+    void start(Read read, Done done, Failed failed);
     // Stops a read under way and waits for its thread; neither callback comes afterwards.
     void cancel();
     // A read started and not yet handed over or cancelled.

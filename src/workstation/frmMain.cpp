@@ -2,6 +2,8 @@
 
 #include "app/Conversions.h"
 #include "app/Errors.h"
+#include "app/Log.h"
+#include "db/SqliteRepository.h"
 #include "platform/Clock.h"
 #include "platform/SerialLine.h"
 #include "ui_frmMain.h"
@@ -44,6 +46,7 @@ private:
 
 frmMain::frmMain(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>()),
+      m_session(new Session(std::make_unique<SqliteRepository>(segmentePath(platform)), this)),
       m_personListReader(std::make_unique<ListReader>())
 {
     initKavioResources();
@@ -76,7 +79,7 @@ void frmMain::collectControls()
     }
     for (const auto &s : kSegments)
         for (int q = 0; q < 6; ++q)
-            valueFields[storeIndex(static_cast<Quantity>(q), s)] =
+            m_valueFields[storeIndex(static_cast<Quantity>(q), s)] =
                 findChild<QLineEdit *>(valueFieldName(static_cast<Quantity>(q), s));
     ui->txtFKTN->setVisible(false);
     ui->lblTemp->setVisible(false);
@@ -123,7 +126,8 @@ void frmMain::Form_Load()
     auto guarded = [](auto &&step) {
         try {
             step();
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
+            qCWarning(lcWindow) << "Form_Load: a step failed and was passed over:" << e.what();
         }
     };
     guarded([&] { ui->lblSegmentAktuell->setText(QStringLiteral(" ")); });
@@ -159,7 +163,7 @@ void frmMain::Form_Load()
     ui->optR100->setChecked(false);
     ui->optR5->setChecked(false);
     ui->optR50->setChecked(true);
-    strWFeld = QStringLiteral("W50");
+    m_session->setChartResistance(Frequency::kHz50);
     ui->optBevor->setChecked(true);
     ui->cmdMesswerte->setEnabled(false);
     ui->cmdExtremitaet->setEnabled(false);
@@ -191,6 +195,7 @@ void frmMain::releaseDatabase()
     m_personListReader->cancel();
     m_personModel.reset();
     m_measurementModel.reset();
+    m_session->repository().release();
 }
 
 } // namespace kavio

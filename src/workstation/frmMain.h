@@ -2,6 +2,7 @@
 
 #include "db/Segments.h"
 #include "platform/Platform.h"
+#include "session/Session.h"
 
 #include <array>
 #include <memory>
@@ -11,6 +12,10 @@
 class QLabel;
 class QLineEdit;
 class QFrame;
+
+namespace kavio::charts {
+struct PageLogos;
+}
 
 namespace Ui {
 class frmMain;
@@ -31,22 +36,7 @@ public:
     ~frmMain() override;
 
     const Platform &platform() const { return m_platform; }
-    Ui::frmMain &form() { return *ui; }
-
-    // ---- State shared by the main window's parts --------------------------------------
-    QString strSegment;                        // current segment table, empty when none chosen
-    QString strWFeld = QStringLiteral("W50");  // resistance field of the 1/R chart
-    bool bAutoMessung = false;                 // automatic measurement switched on at start-up
-    bool bMessungUngespeichert = false;        // device values in the fields, not yet saved
-    bool bGespeichert = false;                 // the last first-measurement save stored a row
-    bool bGraphGezeichnet = false;             // a chart has been drawn in this run
-    std::array<qint16, 24> Messwertspeicher{}; // W100, Xc100, W5, Xc5, W50, Xc50 x ArmLi, ArmRe, BeinLi, BeinRe
-
-    // Controls kept as arrays (objectName <name>_<index>).
-    std::array<QLabel *, 4> lblR_Ar{}, lblXc_AR{}, lbl5_AR{}, lbl50_AR{}, lbl100_AR{};
-    std::array<QFrame *, 4> Shape{};           // Shape1 ... Shape4 at index 0 ... 3
-    std::array<QLineEdit *, 24> valueFields{}; // in the order of Messwertspeicher
-    QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return valueFields[storeIndex(q, s)]; }
+    Session &session() { return *m_session; }
 
     // ---- Start-up and end ---------------------------------------------------------------
     void Form_Load();
@@ -86,12 +76,11 @@ public:
     void cmdOptSegment_Click();
     void fill_Labels();
     void cmdNeuerPatient_Click();
-    qint32 fAnzahlMessungen(qint32 fktn, const QString &segment);
-    // Sets the four count labels for the person in txtFKTN.
+    // Sets the four count labels for the chosen person (one query).
     void refreshCounts();
 
     // ---- Measurement list ---------------------------------------------------------------
-    void fillGRDMessungen(const QString &sSegment, qint32 FKTN);
+    void fillGRDMessungen();
     void grdMessungen_SelChange(int row);
     void cmdErase_Click();
     void cmdShowMesswerte_Click();
@@ -101,17 +90,16 @@ public:
     void Messungsliste_Leeren();
 
     // ---- Measurement storage and manual entry -------------------------------------------
-    // Reads the 24 fields into Messwertspeicher and returns the person number; throws
-    // KavioError on the first field that does not convert.
-    qint32 readFields();
-    void SaveMessung(const QString &strSegment, qint32 FKTN, const QString &strVorherNachher = {});
-    void SaveSecondMessung(const QString &strSegment, qint32 FKTN, const QString &strVorherNachher = {});
+    // Reads the chosen segment's six fields; throws KavioError on the first field that
+    // does not convert.
+    SegmentReading readFields() const;
+    void SaveMessung(const SegmentReading &values);
+    void SaveSecondMessung(const SegmentReading &values);
     void cmdSaveMess_Click();
     void cmdZweiteMessungSpeichern_Click();
     void txtTestDatum_LostFocus();
 
     // ---- Device link ----------------------------------------------------------------------
-    class DeviceLink *MSComm1 = nullptr; // the serial line's receive state (child of the window)
     void Automatische_Messung();
     void portOpeningSequence();
     void closePortIfOpen();
@@ -126,9 +114,9 @@ public:
     void ChartDatenLeeren();
     void cmdGraph_Click();
     void cmd_Xc_Graph_Click();
-    void Draw_1durchR_Graph(const QString &field, qint32 fktn, int seriesCount);
-    void Draw_Xc_Graph(qint32 fktn, const QString &segment);
-    bool fDruckbereit(const QString &segment);
+    void Draw_1durchR_Graph(int seriesCount);
+    void Draw_Xc_Graph();
+    bool fDruckbereit();
     void cmdPrintOut_Click();
 
     // ---- Menu commands that open other windows ------------------------------------------
@@ -140,11 +128,11 @@ public:
     void mnuDatenWiederherstellen_Click();
     void cmdOpenVergleichsFormular_Click();
 
-    // The bound lists' models, held with their connections until the next fill.
+    // The bound lists' models, held until the next fill.
     ListModel *personModel() const { return m_personModel.get(); }
     ListModel *measurementModel() const { return m_measurementModel.get(); }
 
-    // Closes every database connection the window holds (the bound lists, a list being
+    // Closes every database connection the window holds (the repository's, a list being
     // read); used before the segment database is replaced.
     void releaseDatabase();
 
@@ -152,7 +140,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The value field of a quantity of a segment (txtW50ArmLinks ...).
+    QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return m_valueFields[storeIndex(q, s)]; }
+
     void collectControls();
+    // The header pictures of the print-outs, as this window shows them.
+    charts::PageLogos pageLogos() const;
+    // "erste Messung speichern" offered once the treatment choice is made.
+    void showFirstSaveCommand();
     void connectHandlers();
     // Per-concern set-up, each in the file of its concern.
     void setupModes();
@@ -165,11 +160,17 @@ private:
 
     Platform m_platform;
     std::unique_ptr<Ui::frmMain> ui;
+    Session *m_session; // child of the window
+    class DeviceLink *MSComm1 = nullptr; // the serial line's receive state (child of the window)
+
+    // Controls kept as arrays (objectName <name>_<index>).
+    std::array<QLabel *, 4> lblR_Ar{}, lblXc_AR{}, lbl5_AR{}, lbl50_AR{}, lbl100_AR{};
+    std::array<QFrame *, 4> Shape{};             // Shape1 ... Shape4 at index 0 ... 3
+    std::array<QLineEdit *, 24> m_valueFields{}; // quantity by quantity, segments in kSegments order
     std::unique_ptr<ListModel> m_personModel;
     std::unique_ptr<ListModel> m_measurementModel;
     std::unique_ptr<ListReader> m_personListReader; // last: stopped before anything it fills goes
 
-    friend class MainWindowAccess;
 };
 
 } // namespace kavio

@@ -1,8 +1,7 @@
 // Measurement list and value display.
 #include "app/Conversions.h"
 #include "app/Errors.h"
-#include "db/Database.h"
-#include "db/Statements.h"
+#include "session/MeasurementTable.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "ui_frmMain.h"
@@ -15,6 +14,14 @@
 
 namespace kavio {
 
+namespace {
+
+const QString kNotOwnMeasurement = QStringLiteral(
+    "Die Messung mit dieser Nummer gehört nicht zur gewählten Person und zum gewählten Segment. Es wurde nichts "
+    "gelöscht.");
+
+} // namespace
+
 void frmMain::setupList()
 {
     QTableView *list = ui->grdMessungen;
@@ -22,10 +29,10 @@ void frmMain::setupList()
     ui->txtMessNr->setText(QStringLiteral("   "));
 }
 
-void frmMain::fillGRDMessungen(const QString &sSegment, qint32 FKTN)
+void frmMain::fillGRDMessungen()
 {
     try {
-        auto model = ListModel::open(segmentePath(m_platform), sql::measurementList(sSegment), {FKTN});
+        auto model = ListModel::of(measurementListRows(m_session->measurements(MeasurementOrder::NewestFirst)));
         FlexGrid grid(*ui->grdMessungen);
         grid.bind(model.get());
         m_measurementModel = std::move(model);
@@ -60,14 +67,13 @@ void frmMain::cmdErase_Click()
     if (!m_platform.messages->ask(QStringLiteral("Wollen Sie die Messung wirklich löschen?")))
         return;
     try {
-        {
-            DbConnection db = dbOpenSegmente(m_platform);
-            if (!db.isOpen()) // the opening rule has told the operator why
-                throw KavioError(91, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt"));
-            const qint32 messId = toInt32(ui->txtMessNr->text());
-            db.exec(sql::deleteMeasurement(strSegment), {messId});
+        const SegmentInfo *segment = m_session->segment();
+        const qint32 messId = toInt32(ui->txtMessNr->text());
+        if (!segment || !m_session->repository().deleteMeasurement(*segment, m_session->person().number, messId)) {
+            m_platform.messages->stop(kNotOwnMeasurement);
+            return;
         }
-        fillGRDMessungen(strSegment, toInt32(ui->txtFKTN->text()));
+        fillGRDMessungen();
         ui->grdMessungen->viewport()->update();
         ui->txtMessNr->clear();
         // The segment's count changed with the deletion, as it does with a save.
@@ -87,7 +93,7 @@ void frmMain::cmdShowMesswerte_Click()
 
 void frmMain::cmdMesswerte_Click()
 {
-    const bool unsaved = bMessungUngespeichert;
+    const bool unsaved = m_session->unsaved();
     if (unsaved && !m_platform.messages->ask(
                        QStringLiteral("Die Messung wurde noch nicht gespeichert!\nWollen Sie die Messung verwerfen?")))
         return;
@@ -98,7 +104,7 @@ void frmMain::cmdMesswerte_Click()
     Ausblenden_Messfelder();
     ui->fraEinoderZwei->setVisible(false);
     ui->fraOptSegmente->setVisible(false);
-    strSegment.clear();
+    m_session->chooseSegment(nullptr);
     Leeren_Segmentoptionen();
     Leeren_Behandlungsoptionen();
     ui->lblSegmentAktuell->clear();
@@ -111,13 +117,13 @@ void frmMain::cmdMesswerte_Click()
     if (!unsaved) {
         cmdExtremitaet_Click();
         Messungsliste_Leeren();
-        bMessungUngespeichert = false;
+        m_session->setUnsaved(false);
     } else {
         ui->fraOptSegmente->setVisible(true);
         ui->fraOptSegmente->setEnabled(true);
         Ausblenden_Messfelder();
         Ausblenden_Wertlabels();
-        bMessungUngespeichert = false;
+        m_session->setUnsaved(false);
         Messungsliste_Leeren();
         ui->cmdPatientAuswahl->setEnabled(true);
     }
@@ -128,7 +134,7 @@ void frmMain::cmdMesswerte_Click()
 void frmMain::LeereAlleFelder()
 {
     Ausblenden_Koerpermarken();
-    for (QLineEdit *f : valueFields) {
+    for (QLineEdit *f : m_valueFields) {
         f->setVisible(true);
         f->setText(QStringLiteral("0"));
     }

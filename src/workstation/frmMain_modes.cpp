@@ -11,7 +11,7 @@ void frmMain::setupModes() {}
 
 void frmMain::Ausblenden_Messfelder()
 {
-    for (QLineEdit *f : valueFields)
+    for (QLineEdit *f : m_valueFields)
         f->setVisible(false);
 }
 
@@ -38,7 +38,7 @@ void frmMain::Einblenden_Segmentfelder(const QString &segment)
 
 void frmMain::Nullen_Messfelder()
 {
-    for (QLineEdit *f : valueFields)
+    for (QLineEdit *f : m_valueFields)
         f->setText(QStringLiteral("0"));
 }
 
@@ -81,6 +81,7 @@ void frmMain::Leeren_Behandlungsoptionen()
         o->setChecked(false);
         o->setAutoExclusive(true);
     }
+    m_session->setTwoMeasurements(false);
 }
 
 void frmMain::Leeren_Kopfzeile()
@@ -128,33 +129,40 @@ void frmMain::Leeren_Anzahlen()
 
 void frmMain::Sperren_Messfelder()
 {
-    for (QLineEdit *f : valueFields)
+    for (QLineEdit *f : m_valueFields)
         f->setReadOnly(true);
 }
 
 void frmMain::optEineBeh_Click()
+{
+    m_session->setTwoMeasurements(false);
+    showFirstSaveCommand();
+}
+
+void frmMain::optZweiBeh_Click()
+{
+    m_session->setTwoMeasurements(true);
+    showFirstSaveCommand();
+}
+
+void frmMain::showFirstSaveCommand()
 {
     ui->cmdSaveMess->setVisible(true);
     Ausblenden_Multifrequenz_Schalter();
     ui->txtTestDatum->setEnabled(false);
 }
 
-void frmMain::optZweiBeh_Click()
-{
-    optEineBeh_Click();
-}
-
 void frmMain::optR5_Click()
 {
-    strWFeld = QStringLiteral("W5");
+    m_session->setChartResistance(Frequency::kHz5);
 }
 void frmMain::optR50_Click()
 {
-    strWFeld = QStringLiteral("W50");
+    m_session->setChartResistance(Frequency::kHz50);
 }
 void frmMain::optR100_Click()
 {
-    strWFeld = QStringLiteral("W100");
+    m_session->setChartResistance(Frequency::kHz100);
 }
 
 } // namespace kavio

@@ -1,8 +1,7 @@
 // Person and segment selection.
 #include "app/Conversions.h"
 #include "app/Errors.h"
-#include "db/Database.h"
-#include "db/Statements.h"
+#include "app/Log.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/SerialLine.h"
@@ -21,24 +20,16 @@ namespace {
 const QString kUnsavedQuestion =
     QStringLiteral("Die Messung wurde noch nicht gespeichert!\nWollen Sie die Messung verwerfen?");
 
-// Age in completed years: one less while this year's birthday has not come.
-int completedYears(const QDate &birth, const QDate &today)
-{
-    int years = today.year() - birth.year();
-    if (today.month() < birth.month() || (today.month() == birth.month() && today.day() < birth.day()))
-        --years;
-    return years;
-}
 
-// The segment of the first ticked option, in the chooser's order; empty when none is.
-QString tickedSegment(Ui::frmMain &ui)
+// The segment of the first ticked option, in the chooser's order; nullptr when none is.
+const SegmentInfo *tickedSegment(Ui::frmMain &ui)
 {
     const std::pair<QRadioButton *, const char *> options[] = {
-        {ui.optAL, "ArmLi"}, {ui.optAR, "ArmRe"}, {ui.optBL, "BeinLi"}, {ui.optBR, "BeinRe"}};
-    for (const auto &[option, segment] : options)
+        {ui.optAL, "AL"}, {ui.optAR, "AR"}, {ui.optBL, "BL"}, {ui.optBR, "BR"}};
+    for (const auto &[option, code] : options)
         if (option->isChecked())
-            return QString::fromLatin1(segment);
-    return {};
+            return segmentByCode(QLatin1String(code));
+    return nullptr;
 }
 
 } // namespace
@@ -80,24 +71,21 @@ static QVector<ListFormatter> personListFormats()
 void frmMain::fillPatientenDaten()
 {
     m_personListReader->cancel();
-    bindPersonList(ListModel::open(segmentePath(m_platform), sql::personListMain(), {}, personListFormats()));
+    bindPersonList(ListModel::of(m_session->repository().personList(personListFormats())));
 }
 
 void frmMain::fillPatientenDatenInBackground()
 {
-    const QString path = segmentePath(m_platform);
+    // The reader is stopped before the session goes (it is the window's last member).
+    const SegmentRepository &repository = m_session->repository();
     m_personListReader->start(
-        path, sql::personListMain(), personListFormats(),
-        [this, path](ListRows rows) {
-            try {
-                bindPersonList(ListModel::adopt(DbConnection::open(path, OpenMode::ReadOnly), std::move(rows)));
-            } catch (const KavioError &) {
-                // As a failed read, below.
-            }
-        },
+        [&repository](const std::atomic_bool *cancel) { return repository.personList(personListFormats(), cancel); },
+        [this](ListRows rows) { bindPersonList(ListModel::of(std::move(rows))); },
         // Nothing shows the list before "Patient auswählen" fills it again, and that
         // fill says what is wrong with the database.
-        [](const KavioError &) {});
+        [](const KavioError &e) {
+            qCInfo(lcWindow) << "person list read at start-up failed:" << e.number() << e.description();
+        });
 }
 
 void frmMain::bindPersonList(std::unique_ptr<ListModel> model)
@@ -121,7 +109,7 @@ void frmMain::cmdPatientAuswahl_Click()
     Ausblenden_EinOderZwei();
     ui->fraOptSegmente->setVisible(false);
     Leeren_Segmentoptionen();
-    strSegment.clear();
+    m_session->chooseSegment(nullptr);
     Leeren_Behandlungsoptionen();
     Leeren_Kopfzeile();
     ui->txtTestDatum->setEnabled(true);
@@ -144,7 +132,11 @@ void frmMain::ocxFlex_SelChange(int row)
 {
     try {
         PersonenZeileMarkieren(row);
-        ui->txtFKTN->setText(FlexGrid(*ui->ocxFlex).textMatrix(FlexGrid(*ui->ocxFlex).row(), 1));
+        const FlexGrid grid(*ui->ocxFlex);
+        const int chosen = grid.row();
+        m_session->choosePerson({toInt32(grid.textMatrix(chosen, 1)), grid.textMatrix(chosen, 2),
+                                 grid.textMatrix(chosen, 3), toDate(grid.textMatrix(chosen, 4))});
+        ui->txtFKTN->setText(QString::number(m_session->person().number));
         FillPatiendenDaten();
         refreshCounts();
         cmdOptSegment_Click();
@@ -159,39 +151,26 @@ void frmMain::ocxFlex_SelChange(int row)
 
 void frmMain::FillPatiendenDaten()
 {
-    const FlexGrid grid(*ui->ocxFlex);
-    const int row = grid.row();
-    const QDate birth = toDate(grid.textMatrix(row, 4));
-    ui->LBL_Top_GebDat->setText(germanDate(birth));
-    ui->LBL_Top_Name->setText(grid.textMatrix(row, 2));
-    ui->LBL_Top_Vorname->setText(grid.textMatrix(row, 3));
-    ui->LBL_Top_PNUMMER->setText(QStringLiteral("Nr. ") + grid.textMatrix(row, 1));
-    ui->LBL_Top_Alter->setText(QString::number(completedYears(birth, m_platform.clock->today())) +
-                               QStringLiteral(" Jahre"));
+    const Person &person = m_session->person();
+    ui->LBL_Top_GebDat->setText(germanDate(person.birthDate));
+    ui->LBL_Top_Name->setText(person.name);
+    ui->LBL_Top_Vorname->setText(person.firstName);
+    ui->LBL_Top_PNUMMER->setText(QStringLiteral("Nr. ") + QString::number(person.number));
+    ui->LBL_Top_Alter->setText(ageCaption(person.birthDate, m_platform.clock->today()));
 }
 
 void frmMain::refreshCounts()
 {
-    const qint32 fktn = toInt32(ui->txtFKTN->text());
-    ui->lblAnzMessAL->setText(QString::number(fAnzahlMessungen(fktn, QStringLiteral("ArmLi"))));
-    ui->lblAnzMessAR->setText(QString::number(fAnzahlMessungen(fktn, QStringLiteral("ArmRe"))));
-    ui->lblAnzMessBR->setText(QString::number(fAnzahlMessungen(fktn, QStringLiteral("BeinRe"))));
-    ui->lblAnzMessBL->setText(QString::number(fAnzahlMessungen(fktn, QStringLiteral("BeinLi"))));
-}
-
-qint32 frmMain::fAnzahlMessungen(qint32 fktn, const QString &segment)
-{
-    const QString statement = sql::countMeasurements(segment);
-    DbConnection db = dbOpenSegmente(m_platform);
-    if (!db.isOpen()) // the opening rule has told the operator why
-        throw KavioError(91, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt"));
-    QSqlQuery q = db.exec(statement, {fktn});
-    return q.next() ? q.value(0).toInt() : 0;
+    const SegmentCounts counts = m_session->counts();
+    const std::pair<QLabel *, const char *> labels[] = {
+        {ui->lblAnzMessAL, "AL"}, {ui->lblAnzMessAR, "AR"}, {ui->lblAnzMessBL, "BL"}, {ui->lblAnzMessBR, "BR"}};
+    for (const auto &[label, code] : labels)
+        label->setText(QString::number(counts.of(*segmentByCode(QLatin1String(code)))));
 }
 
 void frmMain::cmdExtremitaet_Click()
 {
-    if (!bMessungUngespeichert) {
+    if (!m_session->unsaved()) {
         ui->fraOptSegmente->setVisible(true);
         ui->fraOptSegmente->setEnabled(true);
         Ausblenden_Messfelder();
@@ -210,23 +189,23 @@ void frmMain::cmdExtremitaet_Click()
     ui->fraOptSegmente->setEnabled(true);
     Ausblenden_Messfelder();
     Ausblenden_Wertlabels();
-    bMessungUngespeichert = false;
+    m_session->setUnsaved(false);
 }
 
 void frmMain::cmdOptSegment_Click()
 {
     Ausblenden_Wertlabels();
-    const QString segment = tickedSegment(*ui);
-    if (segment.isEmpty()) {
+    const SegmentInfo *segment = tickedSegment(*ui);
+    if (!segment) {
         cmdExtremitaet_Click();
         m_platform.messages->info(
             QStringLiteral("Bitte bestätigen Sie mit OK und wählen anschließend ein Segment aus!"));
         return;
     }
-    strSegment = segment;
-    Einblenden_Segmentfelder(strSegment);
-    fillGRDMessungen(strSegment, toInt32(ui->txtFKTN->text()));
-    if (bAutoMessung && !m_platform.serial->isOpen())
+    m_session->chooseSegment(segment);
+    Einblenden_Segmentfelder(QLatin1String(segment->table));
+    fillGRDMessungen();
+    if (m_session->automatic() && !m_platform.serial->isOpen())
         reopenPortForMeasurement();
     ui->fraEinoderZwei->setVisible(true);
     fill_Labels();
@@ -241,7 +220,7 @@ void frmMain::cmdOptSegment_Click()
 
 void frmMain::fill_Labels()
 {
-    Setzen_Segmentbeschriftung(strSegment);
+    Setzen_Segmentbeschriftung(m_session->segment() ? QLatin1String(m_session->segment()->table) : QString());
 }
 
 void frmMain::cmdNeuerPatient_Click()

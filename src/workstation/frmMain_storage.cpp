@@ -1,9 +1,6 @@
 // Measurement storage and manual entry.
 #include "app/Conversions.h"
 #include "app/Errors.h"
-#include "db/Database.h"
-#include "db/MeasurementStore.h"
-#include "db/Statements.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "ui_frmMain.h"
@@ -21,43 +18,43 @@ const QString kNoFirstMeasurement =
     QStringLiteral("Sie haben zu dieser Person heute noch keine erste Messung gemacht!");
 const QString kInvalidDate = QStringLiteral("Bitte geben Sie ein gültiges Datum ein!");
 
-const SegmentInfo &chosenSegment(const QString &segment)
-{
-    // sql::segmentTable refuses anything but the four tables with the program's error.
-    const SegmentInfo *s = segmentByTable(sql::segmentTable(segment));
-    return *s;
-}
-
 } // namespace
 
 void frmMain::setupStorage()
 {
-    for (QLineEdit *f : valueFields)
+    for (QLineEdit *f : m_valueFields)
         new ValueFieldFilter(f);
     new DateFieldFilter(ui->txtTestDatum, [this] { txtTestDatum_LostFocus(); });
 }
 
-qint32 frmMain::readFields()
+SegmentReading frmMain::readFields() const
 {
-    for (size_t i = 0; i < valueFields.size(); ++i)
-        Messwertspeicher[i] = toInt16(valueFields[i]->text());
-    return toInt32(ui->txtFKTN->text());
+    // Every field must convert, the chosen segment's and the others alike.
+    std::array<qint16, 24> values{};
+    for (size_t i = 0; i < m_valueFields.size(); ++i)
+        values[i] = toInt16(m_valueFields[i]->text());
+    const SegmentInfo *segment = m_session->segment();
+    if (!segment || !m_session->person().isSet())
+        throw KavioError(RunError::TypeMismatch);
+    SegmentReading reading;
+    for (Frequency f : kFrequencies) {
+        reading[f].r = values[static_cast<size_t>(storeIndex(resistanceQuantity(f), *segment))];
+        reading[f].xc = values[static_cast<size_t>(storeIndex(reactanceQuantity(f), *segment))];
+    }
+    return reading;
 }
 
-void frmMain::SaveMessung(const QString &strSegment, qint32 FKTN, const QString &)
+void frmMain::SaveMessung(const SegmentReading &values)
 {
     // A failed attempt must not leave the success of an earlier save standing.
-    bGespeichert = false;
-    const SegmentInfo &segment = chosenSegment(strSegment);
+    m_session->setStored(false);
     const QDate day = toDate(ui->txtTestDatum->text());
-    const SaveResult result =
-        saveFirstMeasurement(segmentePath(m_platform), strSegment, FKTN, day, m_platform.clock->timeOfDay(),
-                             segmentValues(Messwertspeicher, segment));
+    const SaveResult result = m_session->storeFirst(day, m_platform.clock->timeOfDay(), values);
     if (result.outcome != SaveOutcome::Stored) {
         m_platform.messages->plain(kInvalidValue);
         return;
     }
-    bGespeichert = true;
+    m_session->setStored(true);
     // The row is stored; a failing count must not make the window forget that, or the
     // operator would store the same values twice.
     try {
@@ -67,20 +64,18 @@ void frmMain::SaveMessung(const QString &strSegment, qint32 FKTN, const QString 
     }
 }
 
-void frmMain::SaveSecondMessung(const QString &strSegment, qint32 FKTN, const QString &)
+void frmMain::SaveSecondMessung(const SegmentReading &values)
 {
     try {
-        const SegmentInfo &segment = chosenSegment(strSegment);
         const QDate day = toDate(ui->txtTestDatum->text());
-        const SaveResult result = saveSecondMeasurement(segmentePath(m_platform), strSegment, FKTN, day,
-                                                        segmentValues(Messwertspeicher, segment));
+        const SaveResult result = m_session->storeSecond(day, values);
         switch (result.outcome) {
         case SaveOutcome::NoFirstMeasurement:
             m_platform.messages->info(kNoFirstMeasurement);
             return;
         case SaveOutcome::InvalidValue:
             m_platform.messages->plain(kInvalidValue);
-            bGespeichert = false;
+            m_session->setStored(false);
             return;
         case SaveOutcome::Stored:
             break;
@@ -95,9 +90,9 @@ void frmMain::SaveSecondMessung(const QString &strSegment, qint32 FKTN, const QS
 void frmMain::cmdSaveMess_Click()
 {
     const QString procedure = QStringLiteral("cmdSaveMess_Click");
-    qint32 fktn = 0;
+    SegmentReading values;
     try {
-        fktn = readFields();
+        values = readFields();
     } catch (const KavioError &e) {
         // An empty or non-numeric field asks for the values; anything else (a value too
         // large) names the failure.
@@ -108,12 +103,12 @@ void frmMain::cmdSaveMess_Click()
         return;
     }
     try {
-        SaveMessung(strSegment, fktn, {});
-        if (!bGespeichert)
+        SaveMessung(values);
+        if (!m_session->stored())
             return; // the values stay in the fields for correction
-        bMessungUngespeichert = false;
+        m_session->setUnsaved(false);
         ui->fraEinoderZwei->setEnabled(false);
-        if (ui->optZweiBeh->isChecked()) {
+        if (m_session->twoMeasurements()) {
             ui->cmdZweiteMessungSpeichern->setVisible(true);
             ui->cmdPatientAuswahl->setEnabled(false);
             ui->cmdMesswerte->setEnabled(false);
@@ -122,7 +117,7 @@ void frmMain::cmdSaveMess_Click()
             Ausblenden_XcFelder();
         }
         ui->cmdSaveMess->setVisible(false);
-        fillGRDMessungen(strSegment, fktn);
+        fillGRDMessungen();
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, procedure, kForm));
     }
@@ -131,11 +126,10 @@ void frmMain::cmdSaveMess_Click()
 void frmMain::cmdZweiteMessungSpeichern_Click()
 {
     try {
-        const qint32 fktn = readFields();
-        SaveSecondMessung(strSegment, fktn, {});
+        SaveSecondMessung(readFields());
         // Whatever the outcome, the window is released again.
-        fillGRDMessungen(strSegment, toInt32(ui->txtFKTN->text()));
-        bMessungUngespeichert = false;
+        fillGRDMessungen();
+        m_session->setUnsaved(false);
         ui->cmdMesswerte->setEnabled(true);
         ui->cmdPatientAuswahl->setEnabled(true);
     } catch (const KavioError &e) {

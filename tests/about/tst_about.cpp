@@ -7,6 +7,7 @@
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 
+#include <QAction>
 #include <QPointer>
 #include <QTest>
 
@@ -54,7 +55,7 @@ void TestAbout::aboutWindow()
     TestBed bed;
     frmMain main(bed.platform);
     bed.messages.clear();
-    main.form().mnuKontakt->trigger();
+    main.findChild<QAction *>(QStringLiteral("mnuKontakt"))->trigger();
     QPointer<frmAbout> about = main.findChild<frmAbout *>();
     QVERIFY(about && about->isVisible() && !about->isModal());
     Ui::frmAbout &f = about->form();

@@ -2,7 +2,7 @@
 #include "app/Errors.h"
 #include "app/frmSplash.h"
 #include "app/RegistryReaders.h"
-#include "TestBed.h"
+#include "WindowDriver.h"
 #include "workstation/frmMain.h"
 
 #include <QLabel>
@@ -137,17 +137,16 @@ private slots:
         }
         QCOMPARE(shown, (QStringList{"FraMesswerte", "txtTestDatum", "cmdPatientAuswahl", "cmdNeuerPatient",
                                      "cmdExtremitaet(off)", "cmdMesswerte(off)", "lblSegmentAktuell"}));
-        for (QLineEdit *f : w.valueFields)
+        for (QLineEdit *f : valueFields(w))
             QVERIFY(!f->isVisible() && f->text() == QStringLiteral("0"));
-        for (int i = 0; i < 4; ++i)
-            for (QLabel *l : {w.lblR_Ar[i], w.lblXc_AR[i], w.lbl5_AR[i], w.lbl50_AR[i], w.lbl100_AR[i]})
-                QVERIFY(!l->isVisible());
+        for (QLabel *l : valueLabels(w))
+            QVERIFY(!l->isVisible());
         QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("txtTestDatum"))->text(), QStringLiteral("06.12.2026"));
         QCOMPARE(w.findChild<QLabel *>(QStringLiteral("lblSegmentAktuell"))->text(), QStringLiteral(" "));
         QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("optR50"))->isChecked());
         QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("optBevor"))->isChecked());
-        QCOMPARE(w.strWFeld, QStringLiteral("W50"));
-        QVERIFY(w.strSegment.isEmpty() && !w.bAutoMessung && !w.bMessungUngespeichert && !w.bGraphGezeichnet);
+        QCOMPARE(resistanceField(w.session().chartResistance()), QStringLiteral("W50"));
+        QVERIFY(!w.session().segment() && !w.session().automatic() && !w.session().unsaved() && !w.session().chartDrawn());
         for (const char *label :
              {"LBL_Top_Name", "LBL_Top_Vorname", "LBL_Top_GebDat", "LBL_Top_PNUMMER", "LBL_Top_Alter"})
             QVERIFY(w.findChild<QLabel *>(QString::fromLatin1(label))->text().isEmpty());

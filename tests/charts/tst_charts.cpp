@@ -3,8 +3,7 @@
 #include "charts/ChartModel.h"
 #include "charts/ChartView.h"
 #include "charts/frmVergleichLinksRechts.h"
-#include "TestBed.h"
-#include "ui_frmMain.h"
+#include "WindowDriver.h"
 #include "workstation/frmMain.h"
 
 #include <functional>
@@ -158,16 +157,16 @@ class TstCharts : public QObject {
     std::unique_ptr<frmMain> w;
     qint64 person = 0;
 
-    Ui::frmMain &ui() { return w->form(); }
+    template <typename T = QWidget> T *ui(const char *name) { return control<T>(*w, QLatin1String(name)); }
 
     // Value frame, chart, one-or-two frame, legend, date field shown, and caption: "01011 1/R".
     QString state()
     {
         QString s;
-        for (QWidget *x : QList<QWidget *>{ui().FraMesswerte, ui().MSChart, ui().fraEinoderZwei,
-                                           ui().fraLegende_Widerstand, ui().txtTestDatum})
+        for (QWidget *x : QList<QWidget *>{ui("FraMesswerte"), ui<QChartView>("MSChart"), ui("fraEinoderZwei"),
+                                           ui("fraLegende_Widerstand"), ui("txtTestDatum")})
             s += x->isHidden() ? u'0' : u'1';
-        return s + u' ' + ui().lbl1durchR->text();
+        return s + u' ' + ui<QLabel>("lbl1durchR")->text();
     }
 
     // Day d from 1 Jan 2026: W5 w50+100+d, W50 w50+d, Xc50 60+d, second values 10 less.
@@ -183,13 +182,11 @@ class TstCharts : public QObject {
     {
         if (!w) {
             w = std::make_unique<frmMain>(tb->platform);
-            for (QWidget *x : QList<QWidget *>{ui().FraMesswerte, ui().fraEinoderZwei, ui().txtTestDatum})
+            for (QWidget *x : QList<QWidget *>{ui("FraMesswerte"), ui("fraEinoderZwei"), ui("txtTestDatum")})
                 x->setVisible(true);
-            ui().txtFKTN->setText(QString::number(person));
-            ui().LBL_Top_Name->setText(QStringLiteral("Musterfrau"));
-            ui().LBL_Top_Vorname->setText(QStringLiteral("Erika"));
+            w->session().choosePerson({qint32(person), QStringLiteral("Musterfrau"), QStringLiteral("Erika"), {}});
         }
-        w->strSegment = segment;
+        w->session().chooseSegment(segmentByTable(segment));
     }
 
     void click(const QString &button) { w->findChild<QPushButton *>(button)->click(); }
@@ -198,7 +195,7 @@ class TstCharts : public QObject {
     frmVergleichLinksRechts *compare(const QString &segment)
     {
         choose(segment);
-        ui().cmdOpenVergleichsFormular->click();
+        ui<QPushButton>("cmdOpenVergleichsFormular")->click();
         return w->findChild<frmVergleichLinksRechts *>();
     }
 
@@ -222,7 +219,7 @@ private slots:
         QCOMPARE(trendRowIndices(7), (QList<int>{0, 1, 2, 3, 4, 5, 6}));
         QCOMPARE(trendRowIndices(8), (QList<int>{0, 2, 3, 4, 5, 6, 7}));
         const QDate day(2026, 1, 1);
-        const QList<ChartRecord> example{{day, 500, 480, 500, 60}, {day.addDays(1), 250, QVariant(), 250, 60}};
+        const QList<ChartRecord> example{{day, 500, 480, 500, 60}, {day.addDays(1), 250, std::nullopt, 250, 60}};
         const ChartData c = inverseRChart(example);
         QCOMPARE(c.cells[0].mid(0, 2), (Column{1 / (500 + 0.000001), 1 / (250 + 0.000001)}));
         QCOMPARE(c.cells[1].mid(0, 2), (Column{1 / (480 + 0.000001), 0.0}));
@@ -256,18 +253,18 @@ private slots:
         choose(QStringLiteral("ArmRe"));
         click(QStringLiteral("cmdGraph"));
         click(QStringLiteral("cmd_Xc_Graph"));
-        QCOMPARE(inspect(ui().MSChart).sets, QList<QList<double>>(1, QList<double>(7, 0.0)));
+        QCOMPARE(inspect(ui<QChartView>("MSChart")).sets, QList<QList<double>>(1, QList<double>(7, 0.0)));
         click(QStringLiteral("cmdPrintOut"));
         QCOMPARE(msgs.states.mid(0, 3), (QStringList{"10101 1/R", "01011 1/R", "01010 Xc/R"}));
 
         choose(arm);
-        w->strWFeld = QStringLiteral("W5");
+        w->findChild<QRadioButton *>(QStringLiteral("optR5"))->click();
         click(QStringLiteral("cmd_Xc_Graph"));
-        QCOMPARE(inspect(ui().MSChart).sets[0].mid(5), (QList<double>{68.0 / 508, 0.0}));
-        QVERIFY(!w->bGraphGezeichnet);
+        QCOMPARE(inspect(ui<QChartView>("MSChart")).sets[0].mid(5), (QList<double>{68.0 / 508, 0.0}));
+        QVERIFY(!w->session().chartDrawn());
         click(QStringLiteral("cmdGraph"));
         QCOMPARE(state(), QStringLiteral("01010 1/R"));
-        const ShownChart c = inspect(ui().MSChart);
+        const ShownChart c = inspect(ui<QChartView>("MSChart"));
         const QList<int> days{0, 4, 5, 6, 7, 8, 8};
         for (int row = 0; row < 7; ++row) {
             QCOMPARE(c.labels[row], germanDate(QDate(2026, 1, 1).addDays(days[row])));
@@ -308,8 +305,8 @@ private slots:
         addDays(QStringLiteral("ArmLi"), 4);
         choose(QStringLiteral("ArmLi"));
         click(button);
-        ui().MSChart->resize(chartSize);
-        ui().LBL_Top_Name->setText(QStringLiteral("Beispiel"));
+        ui<QChartView>("MSChart")->resize(chartSize);
+        w->session().choosePerson({qint32(person), QStringLiteral("Beispiel"), QStringLiteral("Erika"), {}});
         click(QStringLiteral("cmdPrintOut"));
 
         const PdfPage page(tb->pdfPath());
@@ -323,7 +320,7 @@ private slots:
         QCOMPARE(page.line(QStringLiteral("grüne Balken:")).isNull(), legend.size() == 1);
         const double k =
             QSizeF(chartSize).scaled(page.printable * 0.75, Qt::KeepAspectRatio).width() / chartSize.width();
-        const QRectF plot = ui().MSChart->chart()->plotArea();
+        const QRectF plot = ui<QChartView>("MSChart")->chart()->plotArea();
         QVERIFY(page.fills(kPlotBackground, {QPointF(3000, 2000) + plot.topLeft() * k, plot.size() * k}));
     }
 

@@ -2,7 +2,7 @@
 // takes, and what a failing engine or a killed process leaves behind.
 #include "app/Errors.h"
 #include "db/Database.h"
-#include "db/MeasurementStore.h"
+#include "Saves.h"
 #include "db/Schema.h"
 #include "TestBed.h"
 #include "Unprivileged.h"
@@ -99,17 +99,17 @@ private slots:
         auto add = [&](const QString &segment, qint64 person, int days, const char *time) {
             bed.addMeasurement(segment, person, kDay.addDays(days), QString::fromLatin1(time), 1, 2, 3, 4, 5, 6);
         };
-        QCOMPARE(saveSecondMeasurement(db, kArmLi, 5, kDay, {7, 8, 9}).outcome, SaveOutcome::NoFirstMeasurement);
+        QCOMPARE(saveSecond(db, kArmLi, 5, kDay, reading(7, 8, 9)).outcome, SaveOutcome::NoFirstMeasurement);
         add(kArmLi, 5, -1, "23:00:00");
         add(kArmLi, 5, 0, "17:00:00");
         add(kArmLi, 5, 0, "09:15:00");
         add(kArmLi, 5, 1, "05:00:00");
         add(kArmLi, 6, 0, "18:00:00");
         add(QStringLiteral("ArmRe"), 5, 0, "19:00:00");
-        QCOMPARE(saveSecondMeasurement(db, kArmLi, 5, kDay, {7, 8, 9}).outcome, SaveOutcome::Stored);
+        QCOMPARE(saveSecond(db, kArmLi, 5, kDay, reading(7, 8, 9)).outcome, SaveOutcome::Stored);
         QCOMPARE(rowsOf(bed), QStringLiteral("23:00:00 2/, 17:00:00 2/8, 09:15:00 2/, 05:00:00 2/"));
         add(kArmLi, 5, 0, "17:00:00");
-        QCOMPARE(saveSecondMeasurement(db, kArmLi, 5, kDay, {7, 11, 9}).outcome, SaveOutcome::Stored);
+        QCOMPARE(saveSecond(db, kArmLi, 5, kDay, reading(7, 11, 9)).outcome, SaveOutcome::Stored);
         QCOMPARE(rowsOf(bed), QStringLiteral("23:00:00 2/, 17:00:00 2/8, 09:15:00 2/, 05:00:00 2/, 17:00:00 2/11"));
         QCOMPARE(rowsOf(bed, 6), QStringLiteral("18:00:00 2/"));
         QCOMPARE(scalar(db, QStringLiteral("SELECT W50N IS NULL FROM ArmRe")).toBool(), true);
@@ -131,7 +131,7 @@ private slots:
         const QString path = bed.segmentePath();
         const QByteArray dir = QFile::encodeName(bed.dir.path()), file = QFile::encodeName(path);
         bed.addMeasurement(kArmLi, 5, kDay, QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
-        const SegmentValues v{400, 390, 380, 20, 40, 35};
+        const SegmentReading v = reading(400, 390, 380, 20, 40, 35);
         // Open to the other identity below, except for what must be read-only.
         ::chmod(dir.constData(), obstacle.endsWith(QLatin1String("folder")) ? 0555 : 0777);
         ::chmod(file.constData(), obstacle.endsWith(QLatin1String("file")) ? 0444 : 0666);
@@ -139,8 +139,8 @@ private slots:
             Unprivileged as; // file permissions bind root only under another identity
             for (bool second : {false, true}) {
                 try {
-                    second ? saveSecondMeasurement(path, kArmLi, 5, kDay, v)
-                           : saveFirstMeasurement(path, kArmLi, 5, kDay, QTime(9, 0), v);
+                    second ? saveSecond(path, kArmLi, 5, kDay, v)
+                           : saveFirst(path, kArmLi, 5, kDay, QTime(9, 0), v);
                     QFAIL("the save went through");
                 } catch (const KavioError &e) {
                     QCOMPARE(e.number(), code);
@@ -153,8 +153,8 @@ private slots:
         QCOMPARE(rowsOf(bed), QStringLiteral("08:00:00 2/"));
         QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
         // The clock's milliseconds are not stored.
-        const SaveResult r = saveFirstMeasurement(path, kArmLi, 5, kDay, QTime(9, 0, 0, 999), v);
-        QCOMPARE(saveSecondMeasurement(path, kArmLi, 5, kDay, v).messId, r.messId);
+        const SaveResult r = saveFirst(path, kArmLi, 5, kDay, QTime(9, 0, 0, 999), v);
+        QCOMPARE(saveSecond(path, kArmLi, 5, kDay, v).messId, r.messId);
         QCOMPARE(rowsOf(bed), QStringLiteral("08:00:00 2/, 09:00:00 390/390"));
     }
 

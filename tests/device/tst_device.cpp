@@ -1,7 +1,7 @@
 // Device records, the main window's receive handler, and the link to the device simulator.
 #include "device/DeviceLink.h"
 #include "platform/QtSerialLine.h"
-#include "TestBed.h"
+#include "WindowDriver.h"
 #include "workstation/frmMain.h"
 
 #include <QElapsedTimer>
@@ -24,11 +24,11 @@ QString field(const frmMain &w, const QString &name)
 }
 
 // Which markers are switched on, as "1000" for Shape1 only.
-QString markers(const frmMain &w)
+QString markers(frmMain &w)
 {
     QString s;
-    for (const QFrame *f : w.Shape)
-        s += f->isHidden() ? u'0' : u'1';
+    for (int i = 0; i < 4; ++i)
+        s += bodyMarker(w, i)->isHidden() ? u'0' : u'1';
     return s;
 }
 
@@ -102,28 +102,28 @@ private slots:
         TestBed bed;
         bed.messages.defaultAnswer = true; // automatic measurement
         frmMain w(bed.platform);
-        QVERIFY(w.bAutoMessung && w.valueFields[0]->isReadOnly() && !bed.serial.isOpen());
+        QVERIFY(w.session().automatic() && valueFields(w)[0]->isReadOnly() && !bed.serial.isOpen());
         QCOMPARE(bed.serial.settings, QStringLiteral("9600,n,8,1"));
         w.reopenPortForMeasurement();
         w.reopenPortForMeasurement(); // a second confirmation while open changes nothing
         QCOMPARE(bed.serial.openCount, 2);
-        for (QFrame *f : w.Shape)
-            f->setVisible(false);
+        for (int i = 0; i < 4; ++i)
+            bodyMarker(w, i)->setVisible(false);
         bed.messages.clear();
 
         // Without a segment records are dropped, one message each; one begun then never fills a field.
         const QString before = field(w, "txtW50ArmRechts");
         trickle(bed.serial, "ARM050 4567,0321;\r\nARM100 1234,0321;\r\nARM050 45");
-        w.strSegment = QStringLiteral("ArmRe");
+        w.session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
         trickle(bed.serial, "67,0321;\r\n");
         QCOMPARE(field(w, "txtW50ArmRechts"), before);
-        QVERIFY(!w.bMessungUngespeichert && markers(w) == QStringLiteral("0000"));
+        QVERIFY(!w.session().unsaved() && markers(w) == QStringLiteral("0000"));
         // Another segment's records are refused one by one; a value not converting keeps the last.
         trickle(bed.serial, "ALM005 1,2;\r\nALM050 1,2;\r\nALM100 1,2;\r\nARM050 2900,0310,0061;\r\nARM100 4x,;\r\n");
         QCOMPARE(bed.messages.texts(), QStringList({kChoose, kChoose, kWrong, kWrong, kWrong}));
         QCOMPARE(field(w, "txtW50ArmRechts") + u' ' + field(w, "txtXc50ArmRechts"), QStringLiteral("290 31"));
         QCOMPARE(field(w, "txtW100ArmRechts") + u' ' + field(w, "txtXc100ArmRechts"), QStringLiteral("290 31"));
-        QVERIFY(w.bMessungUngespeichert && markers(w) == QStringLiteral("1000"));
+        QVERIFY(w.session().unsaved() && markers(w) == QStringLiteral("1000"));
         QVERIFY(!w.findChild<QWidget *>("cmdPatientAuswahl")->isEnabled());
 
         // Lost characters are reported, what arrived is still taken.
@@ -146,7 +146,7 @@ private slots:
         const char *codes[]{"AR", "AL", "BR", "BL"};
         const QStringList tables{"ArmRe", "ArmLi", "BeinRe", "BeinLi"};
         for (int s = 0; s < 4; ++s) {
-            w.strSegment = tables[s];
+            w.session().chooseSegment(segmentByTable(tables[s]));
             for (int f : {5, 50, 100}) {
                 const int r = 10 * (1000 * s + f);
                 trickle(bed.serial, QString::asprintf("%sM%03d %d,%d;\r\n", codes[s], f, r, r + 10).toLatin1());
@@ -173,14 +173,14 @@ private slots:
         std::mt19937 random(2026);
         const QByteArray alphabet("ARBLM015;,0123456789 \r\n\0\xff", 25);
         for (int round = 0; round < 3000; ++round) {
-            w.strSegment = round % 300 < 30 ? QString() : QStringLiteral("BeinRe");
+            w.session().chooseSegment(segmentByTable(round % 300 < 30 ? QString() : QStringLiteral("BeinRe")));
             QByteArray chunk(static_cast<int>(random() % 64), '\0');
             for (char &c : chunk)
                 c = random() % 2 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
             if (round % 1000 == 0)
                 chunk = "BRM050 " + QByteArray(4000, '9'); // no ";" for a long time
             bed.serial.receive(chunk);
-            QVERIFY(w.MSComm1->strComInBuffer().size() <= 60);
+            QVERIFY(w.findChild<DeviceLink *>(QStringLiteral("MSComm1"))->strComInBuffer().size() <= 60);
         }
         for (const QString &text : bed.messages.texts())
             QVERIFY2(text == kWrong || text == kChoose, qPrintable(text));
@@ -216,8 +216,8 @@ private slots:
         for (const char *port : {"42", "70000", "COM3"}) {
             bed.settings.setAppSetting("KAVIO_PLUS", "Einstellungen", "Port", QString::fromLatin1(port));
             bed.messages.clear();
-            const frmMain manual(bed.platform);
-            QVERIFY2(!manual.bAutoMessung && !serial.isOpen(), port);
+            frmMain manual(bed.platform);
+            QVERIFY2(!manual.session().automatic() && !serial.isOpen(), port);
             QCOMPARE(bed.messages.texts(), QStringList{QStringLiteral("Automatische Messung?")});
         }
 
@@ -226,7 +226,7 @@ private slots:
         frmMain w(bed.platform);
         QCOMPARE(bed.messages.texts(), QStringList({QStringLiteral("Automatische Messung?"),
                                                     QStringLiteral("Eingestellter Com-Port 3 gefunden")}));
-        w.strSegment = QStringLiteral("ArmRe");
+        w.session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
         w.reopenPortForMeasurement();
         bed.messages.clear();
         const qint64 elapsed =

@@ -1,12 +1,11 @@
 // The history window as the operator uses it, with the exports read back by xlrd and tidy.
 #include "history/frmHistory.h"
 #include "history/HtmlReport.h"
-#include "TestBed.h"
 #include "ui_frmHistory.h"
-#include "ui_frmMain.h"
-#include "workstation/frmMain.h"
+#include "WindowDriver.h"
 #include "XlsTools.h"
 
+#include <QAction>
 #include <QDir>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -19,9 +18,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 struct Fixture {
-    TestBed bed;
+    Window win;
+    TestBed &bed = win.bed;
     qint64 anna = 0, bert = 0;
-    std::unique_ptr<frmMain> main;
 
     Fixture()
     {
@@ -34,25 +33,17 @@ struct Fixture {
         bed.addMeasurement("ArmLi", bert, QDate(2026, 10, 10), "10:00:00", 600, 580, 560, 50, 55, 60);
         for (int i = 0; i < 71; ++i)
             bed.addMeasurement("BeinLi", bert, QDate(2020, 1, 1).addDays(i), "10:00:00", 600, 580, 560, 50, 55, 60);
-        main = std::make_unique<frmMain>(bed.platform);
-        bed.messages.clear();
+        win.open();
     }
 
-    // Opens the window as after choosing a person and a segment option in the main window
-    // (no segment chosen for an empty option).
+    // Chooses the person (Becker is the list's first row) and the segment option in the
+    // main window (the person only for an empty option), then opens the history.
     frmHistory *open(qint64 person, const QString &option = u"optAL"_s)
     {
-        Ui::frmMain &f = main->form();
-        main->strSegment = option.isEmpty() ? QString() : u"x"_s;
-        if (!option.isEmpty())
-            main->findChild<QRadioButton *>(option)->setChecked(true);
-        f.txtFKTN->setText(QString::number(person));
-        f.LBL_Top_Vorname->setText(u"Anna"_s);
-        f.LBL_Top_Name->setText(u"Müller <&> Co"_s);
-        f.LBL_Top_GebDat->setText(u"17.05.1960"_s);
-        f.LBL_Top_Alter->setText(u"66"_s);
-        f.mnuExportHistory->trigger();
-        return main->findChild<frmHistory *>();
+        win.choose(person == bert ? 1 : 2, option);
+        bed.messages.clear();
+        win.w->findChild<QAction *>(u"mnuExportHistory"_s)->trigger();
+        return win.w->findChild<frmHistory *>();
     }
 
     QString read(const QString &name)
@@ -145,7 +136,7 @@ void TestFrmHistory::exportsAndTheirFailures()
     QTest::mouseClick(h->form().cmdReport, Qt::LeftButton);
     QCOMPARE(fx.read(u"CompLogoMonitor.tmp"_s), u"KAVIO-LOGO-1\r\n"_s);
     DbConnection::open(fx.bed.path(u"Flags.mdb"_s)).exec("UPDATE Flags SET CompLogoMonitor = 'NEU'");
-    fx.main->form().LBL_Top_Name->setText(u"Becker"_s);
+    fx.win.choose(1, u"optAL"_s); // another person in the main window
     const QString htm = fx.bed.path(u"report/report.htm"_s);
     QVERIFY(QFile::remove(htm));
     h->cmdReport_Click();
@@ -173,7 +164,7 @@ void TestFrmHistory::exportsAndTheirFailures()
 
     h->form().mnuClose->trigger();
     QTRY_VERIFY(h.isNull());
-    QVERIFY(fx.main->isEnabled());
+    QVERIFY(fx.win.w->isEnabled());
 }
 
 void TestFrmHistory::reportOfThreePages()

@@ -16,12 +16,11 @@ namespace {
 QString visibleValueControls(frmMain &w)
 {
     QStringList names;
-    for (QLineEdit *f : w.valueFields)
+    for (QLineEdit *f : valueFields(w))
         if (f->isVisible())
             names << f->objectName();
-    for (int i = 0; i < 4; ++i)
-        for (QLabel *l : {w.lblR_Ar[i], w.lblXc_AR[i], w.lbl5_AR[i], w.lbl50_AR[i], w.lbl100_AR[i]})
-            if (l->isVisible())
+    for (QLabel *l : valueLabels(w))
+        if (l->isVisible())
                 names << l->objectName();
     names.sort();
     return names.join(QLatin1Char(' '));
@@ -116,7 +115,7 @@ void ModesTest::walkThroughTheModes()
     if (multi) { // the resistance the 1/R chart reads
         for (const QString r : {"5", "100", "50"}) {
             click(w, QStringLiteral("optR") + r);
-            QCOMPARE(w.strWFeld, QStringLiteral("W") + r);
+            QCOMPARE(resistanceField(w.session().chartResistance()), QStringLiteral("W") + r);
         }
     }
     // A chart replaces the value frame; the values button brings it back.
@@ -129,7 +128,7 @@ void ModesTest::walkThroughTheModes()
     // Choosing a person again empties everything the person and segment filled.
     click(w, QStringLiteral("cmdPatientAuswahl"));
     check(w, kListOpen + QStringLiteral(" +cmdSaveMess")); // left as the data-set choice set it
-    QVERIFY(w.strSegment.isEmpty());
+    QVERIFY(!w.session().segment());
     QCOMPARE(gridRows(w, QStringLiteral("grdMessungen")), 0);
     QCOMPARE(visibleValueControls(w), QString());
     QVERIFY(!anyOptionTicked(w)); // a stale tick would confirm the last segment for the next person
@@ -180,11 +179,11 @@ void ModesTest::unsavedValuesQuestion()
     frmMain &w = *win.w;
     win.choose(1, QStringLiteral("optBL"));
     click(w, QStringLiteral("optZweiBeh"));
-    w.valueField(Quantity::Xc50, kSegments[2])->setText(QStringLiteral("61"));
+    valueField(w, Quantity::Xc50, kSegments[2])->setText(QStringLiteral("61"));
     control<QLineEdit>(w, QStringLiteral("txtTestDatum"))->setText(QStringLiteral("01.12.2026"));
     control(w, QStringLiteral("cmdExtremitaet"))->setEnabled(true); // reachable again through a chart
     if (unsaved) { // values arrived from the device, which locks the person choice
-        w.bMessungUngespeichert = true;
+        w.session().setUnsaved(true);
         control(w, QStringLiteral("cmdPatientAuswahl"))->setEnabled(false);
     }
     const QString before = visibleValueControls(w);
@@ -196,18 +195,18 @@ void ModesTest::unsavedValuesQuestion()
     QCOMPARE(win.bed.messages.texts(), unsaved ? QStringList{kDiscard} : QStringList());
     check(w, expected);
     const bool kept = unsaved && !discard;
-    QCOMPARE(w.bMessungUngespeichert, kept);
+    QCOMPARE(w.session().unsaved(), kept);
     QCOMPARE(visibleValueControls(w), kept ? before : QString());
     if (kept)
-        QCOMPARE(w.valueField(Quantity::Xc50, kSegments[2])->text(), QStringLiteral("61"));
+        QCOMPARE(valueField(w, Quantity::Xc50, kSegments[2])->text(), QStringLiteral("61"));
     const bool newMeasurement = !kept && button == QLatin1String("cmdMesswerte");
     QCOMPARE(gridRows(w, QStringLiteral("grdMessungen")), newMeasurement ? 0 : 2);
     if (!newMeasurement)
         return;
     // A new measurement starts from nothing.
-    QVERIFY(w.strSegment.isEmpty());
+    QVERIFY(!w.session().segment());
     QCOMPARE(textOf(w, QStringLiteral("lblSegmentAktuell")), QString());
-    for (QLineEdit *f : w.valueFields)
+    for (QLineEdit *f : valueFields(w))
         QCOMPARE(f->text(), QStringLiteral("0"));
     QVERIFY(!anyOptionTicked(w));
     QCOMPARE(textOf(w, QStringLiteral("txtTestDatum")), QStringLiteral("06.12.2026"));

@@ -20,12 +20,12 @@ const QString kFirstValues = QStringLiteral("W5=520 W50=480 W100=455 Xc5=31 Xc50
 const QString kSecondValues = QStringLiteral("W5=540 W50=499 W100=470");
 
 // One person on a fresh bed, chosen, with one segment confirmed.
-struct Session {
+struct SaveWalk {
     Window win;
     QString table;
     qint64 person = win.bed.addPerson(QStringLiteral("Bauer"), QStringLiteral("Anna"));
 
-    explicit Session(const QString &segmentTable) : table(segmentTable) {}
+    explicit SaveWalk(const QString &segmentTable) : table(segmentTable) {}
     void start()
     {
         win.open();
@@ -36,7 +36,7 @@ struct Session {
     }
     frmMain &w() { return *win.w; }
     FakeMessages &messages() { return win.bed.messages; }
-    QLineEdit *field(Quantity q) { return w().valueField(q, *segmentByTable(table)); }
+    QLineEdit *field(Quantity q) { return valueField(w(), q, *segmentByTable(table)); }
 
     // Clicks into the field (which empties it) and types; a click into the focused field
     // empties nothing, so the focus leaves it first.
@@ -89,7 +89,7 @@ void tst_StorageWindow::keysAndDateCheck()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     auto *date = control<QLineEdit>(w, QStringLiteral("txtTestDatum"));
     QApplication::clipboard()->setText(QStringLiteral("-12,5abc"));
-    QList<QLineEdit *> fields(w.valueFields.begin(), w.valueFields.end());
+    QList<QLineEdit *> fields(valueFields(w).begin(), valueFields(w).end());
     for (QLineEdit *f : fields << date) {
         f->clear();
         for (QChar c : QStringLiteral("-1,aä.Z2")) // as typed text, whatever key brings it
@@ -129,7 +129,7 @@ void tst_StorageWindow::saveCycle()
     QFETCH(QString, date);
     QFETCH(QString, day);
     QFETCH(QString, counts);
-    Session s(table);
+    SaveWalk s(table);
     // An earlier treatment today: listed, counted, and never the row of a second measurement.
     s.win.bed.addMeasurement(table, s.person, QDate(2026, 12, 6), QStringLiteral("08:00:00"), 1, 2, 3, 4, 5, 6);
     s.start();
@@ -139,13 +139,13 @@ void tst_StorageWindow::saveCycle()
     QTest::keyClicks(d, date);
     click(s.w(), two ? QStringLiteral("optZweiBeh") : QStringLiteral("optEineBeh")); // leaving the date checks it
     s.typeValues(kFirstValues);
-    s.w().bMessungUngespeichert = true;
+    s.w().session().setUnsaved(true);
     click(s.w(), QStringLiteral("cmdSaveMess"));
 
     QCOMPARE(s.messages().texts(), QStringList());
     const QString earlier = QStringLiteral("2026-12-06|08:00:00|1/2/3|4/5/6|// ");
     QCOMPARE(s.rows(), earlier + day + QStringLiteral("|10:30:00|520/480/455|31/52/47|//"));
-    QVERIFY(!s.w().bMessungUngespeichert);
+    QVERIFY(!s.w().session().unsaved());
     QStringList shownCounts;
     for (const char *name : {"lblAnzMessAL", "lblAnzMessAR", "lblAnzMessBL", "lblAnzMessBR"})
         shownCounts << textOf(s.w(), QLatin1String(name));
@@ -192,7 +192,7 @@ void tst_StorageWindow::firstSaveRefusals()
     QFETCH(QString, text);
     QFETCH(QString, message);
     QFETCH(MsgIcon, icon);
-    Session s(QStringLiteral("ArmLi"));
+    SaveWalk s(QStringLiteral("ArmLi"));
     s.start();
     click(s.w(), QStringLiteral("optEineBeh"));
     s.typeValues(kFirstValues);
@@ -200,7 +200,7 @@ void tst_StorageWindow::firstSaveRefusals()
     if (text.startsWith(QLatin1Char('<')))
         f->setText(text.mid(1, text.size() - 2));
     else
-        Session::type(f, text);
+        SaveWalk::type(f, text);
 
     click(s.w(), QStringLiteral("cmdSaveMess"));
 
@@ -219,7 +219,7 @@ void tst_StorageWindow::firstSaveRefusals()
 
 void tst_StorageWindow::secondSaveWithoutFirstMeasurementToday()
 {
-    Session s(QStringLiteral("BeinLi"));
+    SaveWalk s(QStringLiteral("BeinLi"));
     // Yesterday's row is never the one to take the second values.
     s.win.bed.addMeasurement(s.table, s.person, QDate(2026, 12, 5), QStringLiteral("09:00:00"), 1, 2, 3, 4, 5, 6);
     s.start();
@@ -241,7 +241,7 @@ void tst_StorageWindow::secondSaveWithoutFirstMeasurementToday()
 
 void tst_StorageWindow::failingCountRefreshKeepsTheStoredRow()
 {
-    Session s(QStringLiteral("ArmRe"));
+    SaveWalk s(QStringLiteral("ArmRe"));
     s.start();
     // The count of the last segment fails; the row itself is stored before the counts.
     DbConnection::open(s.win.bed.segmentePath()).exec(QStringLiteral("ALTER TABLE BeinLi RENAME TO Weg"));
@@ -252,7 +252,7 @@ void tst_StorageWindow::failingCountRefreshKeepsTheStoredRow()
                                                               "cmdSaveMess_Click of Formular frmMain")});
     QCOMPARE(s.query(QStringLiteral("SELECT COUNT(*) FROM ArmRe")).toInt(), 1);
     // The window counts the values as stored: they cannot be saved a second time.
-    QVERIFY(s.w().bGespeichert);
+    QVERIFY(s.w().session().stored());
     check(s.w(), QStringLiteral("-cmdSaveMess"));
 }
 

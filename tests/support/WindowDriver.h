@@ -7,6 +7,9 @@
 
 #include <memory>
 #include <QAbstractButton>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -44,6 +47,39 @@ inline int gridRows(QWidget &w, const QString &gridName)
 inline QString textOf(QWidget &w, const QString &name)
 {
     return control(w, name)->property("text").toString();
+}
+
+// The 24 value boxes, quantity by quantity (W100, Xc100, W5, Xc5, W50, Xc50), each for
+// ArmLi, ArmRe, BeinLi, BeinRe.
+inline QList<QLineEdit *> valueFields(QWidget &w)
+{
+    QList<QLineEdit *> fields(24);
+    for (const SegmentInfo &s : kSegments)
+        for (int q = 0; q < 6; ++q)
+            fields[storeIndex(static_cast<Quantity>(q), s)] =
+                control<QLineEdit>(w, valueFieldName(static_cast<Quantity>(q), s));
+    return fields;
+}
+
+inline QLineEdit *valueField(QWidget &w, Quantity q, const SegmentInfo &s)
+{
+    return control<QLineEdit>(w, valueFieldName(q, s));
+}
+
+// The value labels beside the boxes (lblR_Ar_0 ... lbl100_AR_3).
+inline QList<QLabel *> valueLabels(QWidget &w)
+{
+    QList<QLabel *> labels;
+    for (int i = 0; i < 4; ++i)
+        for (const char *name : {"lblR_Ar_", "lblXc_AR_", "lbl5_AR_", "lbl50_AR_", "lbl100_AR_"})
+            labels << control<QLabel>(w, QLatin1String(name) + QString::number(i));
+    return labels;
+}
+
+// Shape1 ... Shape4, the body markers.
+inline QFrame *bodyMarker(QWidget &w, int index)
+{
+    return control<QFrame>(w, QStringLiteral("Shape") + QString::number(index + 1));
 }
 
 // Expected states, space separated: "+name" shown, "-name" hidden, "name=on"/"name=off" enabled or not.

@@ -1,0 +1,6 @@
+#include "app/Log.h"
+
+namespace kavio {
+Q_LOGGING_CATEGORY(lcWindow, "kavio.window", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcDevice, "kavio.device", QtWarningMsg)
+} // namespace kavio

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "db/ListRows.h"
+#include "db/Segments.h"
+#include "session/Values.h"
+
+#include <optional>
+#include <QList>
+
+namespace kavio {
+
+enum class SaveOutcome {
+    Stored,             // the row was written (first) or changed (second)
+    InvalidValue,       // W50 or Xc50 (first) / W50 (second) not greater than 0; nothing written
+    NoFirstMeasurement, // second measurement: the person has no row on that day; nothing written
+};
+
+struct SaveResult {
+    SaveOutcome outcome = SaveOutcome::InvalidValue;
+    qint64 messId = 0; // the row written or changed, when Stored
+};
+
+// The orders in which a person's rows of a segment are read.
+enum class MeasurementOrder {
+    NewestFirst, // the measurement list: day, time, MessID, all descending
+    OldestFirst, // trend charts: day, time, MessID, all ascending
+    ByDay,       // left/right comparison: day, then MessID, ascending (the time is not looked at)
+};
+
+// Every operation the program performs on the segment database. Failures of the
+// database throw KavioError with the engine's code and text; refusals that the operator
+// must be told about come back as results. Implementations keep their own connection
+// for the window's thread; release() lets go of it (before the file is replaced).
+class SegmentRepository {
+public:
+    virtual ~SegmentRepository() = default;
+
+    // A new row with the three frequencies' R and Xc, in one transaction. Refuses a W50
+    // or Xc50 that is not greater than 0 without writing.
+    virtual SaveResult storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day, const QTime &time,
+                                  const SegmentReading &values) = 0;
+    // The three resistances of values (their r) into the person's latest row of that day
+    // (greatest time, then greatest MessID): exactly one row changes, or none. Only W50
+    // is checked (> 0).
+    virtual SaveResult storeSecond(const SegmentInfo &segment, qint32 person, const QDate &day,
+                                   const SegmentReading &values) = 0;
+    // Deletes the row only when it is the person's row of that segment; false (nothing
+    // deleted) for any other number.
+    virtual bool deleteMeasurement(const SegmentInfo &segment, qint32 person, qint64 messId) = 0;
+
+    virtual QList<Measurement> measurements(const SegmentInfo &segment, qint32 person, MeasurementOrder order) = 0;
+    // The person's rows in each of the four segments, in one query.
+    virtual SegmentCounts counts(qint32 person) = 0;
+    // The person's smallest W50 in the segment; nullopt without a row holding one.
+    virtual std::optional<qint16> smallestW50(const SegmentInfo &segment, qint32 person) = 0;
+
+    // The person list of the main window: LfdNr, Name, Vorname, Geburtstag, in German
+    // name order; formatters and cancel as for readListRows. Reads on a connection of its
+    // own, so it may run on any thread while the repository lives.
+    virtual ListRows personList(QVector<ListFormatter> formatters = {},
+                                const std::atomic_bool *cancel = nullptr) const = 0;
+
+    // Closes the connection; the next operation opens a new one.
+    virtual void release() = 0;
+};
+
+} // namespace kavio

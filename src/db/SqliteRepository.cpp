@@ -1,0 +1,193 @@
+#include "db/SqliteRepository.h"
+
+#include "app/Conversions.h"
+#include "app/Errors.h"
+#include "db/Statements.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace kavio {
+
+namespace {
+
+// A transient lock held by another connection is waited out over a few attempts; the
+// last attempt's failure is the one reported.
+constexpr int kOpenAttempts = 10;
+
+void requireValidDay(const QDate &day)
+{
+    if (!day.isValid())
+        throw KavioError(RunError::TypeMismatch);
+}
+
+QVariant stored(const std::optional<qint16> &value)
+{
+    return value ? QVariant(*value) : QVariant();
+}
+
+std::optional<qint16> value(const QSqlQuery &q, int column)
+{
+    const QVariant v = q.value(column);
+    if (v.isNull())
+        return std::nullopt;
+    return static_cast<qint16>(v.toInt());
+}
+
+QDate storedDay(const QString &iso)
+{
+    return QDate::fromString(iso, Qt::ISODate);
+}
+
+sql::RowOrder rowOrder(MeasurementOrder order)
+{
+    switch (order) {
+    case MeasurementOrder::NewestFirst:
+        return sql::RowOrder::NewestFirst;
+    case MeasurementOrder::OldestFirst:
+        return sql::RowOrder::OldestFirst;
+    case MeasurementOrder::ByDay:
+        break;
+    }
+    return sql::RowOrder::ByDay;
+}
+
+} // namespace
+
+QString storedTime(const QTime &time)
+{
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+SqliteRepository::SqliteRepository(QString path) : m_path(std::move(path)) {}
+
+const DbConnection &SqliteRepository::connection()
+{
+    if (m_db.isOpen())
+        return m_db;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            m_db = DbConnection::open(m_path);
+            return m_db;
+        } catch (const KavioError &) {
+            if (attempt == kOpenAttempts)
+                throw;
+        }
+    }
+}
+
+void SqliteRepository::release()
+{
+    m_db.close();
+}
+
+SaveResult SqliteRepository::storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day,
+                                        const QTime &time, const SegmentReading &values)
+{
+    const QString insert = sql::insertMeasurement(QLatin1String(segment.table));
+    requireValidDay(day);
+    if (!time.isValid())
+        throw KavioError(RunError::TypeMismatch);
+
+    const DbConnection &db = connection();
+    const Impedance &at50 = values[Frequency::kHz50];
+    if (at50.r.value_or(0) <= 0 || at50.xc.value_or(0) <= 0)
+        return {SaveOutcome::InvalidValue, 0};
+
+    const Impedance &at5 = values[Frequency::kHz5];
+    const Impedance &at100 = values[Frequency::kHz100];
+    SaveResult result{SaveOutcome::Stored, 0};
+    db.transaction([&] {
+        const QSqlQuery q = db.exec(insert, {person, isoDate(day), storedTime(time), stored(at5.r), stored(at50.r),
+                                             stored(at100.r), stored(at5.xc), stored(at50.xc), stored(at100.xc)});
+        result.messId = q.lastInsertId().toLongLong();
+    });
+    return result;
+}
+
+SaveResult SqliteRepository::storeSecond(const SegmentInfo &segment, qint32 person, const QDate &day,
+                                         const SegmentReading &values)
+{
+    const QString table = QLatin1String(segment.table);
+    const QString lookup = sql::latestOfDay(table);
+    const QString update = sql::storeSecondMeasurement(table);
+    requireValidDay(day);
+
+    const DbConnection &db = connection();
+    SaveResult result{SaveOutcome::Stored, 0};
+    // The lookup runs inside the write transaction, so no other save can slip a later
+    // row of the day in between finding the row and changing it.
+    db.transaction([&] {
+        QSqlQuery latest = db.exec(lookup, {isoDate(day), person});
+        if (!latest.next()) {
+            result.outcome = SaveOutcome::NoFirstMeasurement;
+            return;
+        }
+        const qint64 messId = latest.value(0).toLongLong();
+        latest.finish();
+        if (values[Frequency::kHz50].r.value_or(0) <= 0) {
+            result.outcome = SaveOutcome::InvalidValue;
+            return;
+        }
+        const QSqlQuery q = db.exec(update, {stored(values[Frequency::kHz50].r), stored(values[Frequency::kHz5].r),
+                                             stored(values[Frequency::kHz100].r), messId});
+        if (q.numRowsAffected() != 1)
+            throw KavioError(RunError::NoCurrentRow);
+        result.messId = messId;
+    });
+    return result;
+}
+
+bool SqliteRepository::deleteMeasurement(const SegmentInfo &segment, qint32 person, qint64 messId)
+{
+    const QString statement = sql::deleteMeasurement(QLatin1String(segment.table));
+    const DbConnection &db = connection();
+    int deleted = 0;
+    db.transaction([&] { deleted = db.exec(statement, {messId, person}).numRowsAffected(); });
+    return deleted == 1;
+}
+
+QList<Measurement> SqliteRepository::measurements(const SegmentInfo &segment, qint32 person, MeasurementOrder order)
+{
+    const QString statement = sql::measurementsOf(QLatin1String(segment.table), rowOrder(order));
+    QList<Measurement> rows;
+    QSqlQuery q = connection().exec(statement, {person});
+    while (q.next()) {
+        Measurement m;
+        m.id = q.value(0).toLongLong();
+        m.person = q.value(1).toInt();
+        m.day = storedDay(q.value(2).toString());
+        m.time = QTime::fromString(q.value(3).toString(), QStringLiteral("HH:mm:ss"));
+        // Columns 4-6 W5 W50 W100, 7-9 Xc5 Xc50 Xc100, 10-12 W5N W50N W100N.
+        for (int f = 0; f < 3; ++f)
+            m.values.at[static_cast<size_t>(f)] = {value(q, 4 + f), value(q, 7 + f), value(q, 10 + f)};
+        rows.append(std::move(m));
+    }
+    return rows;
+}
+
+SegmentCounts SqliteRepository::counts(qint32 person)
+{
+    const QString statement = sql::countsOfPerson();
+    QSqlQuery q = connection().exec(statement, {person, person, person, person});
+    SegmentCounts counts;
+    if (q.next())
+        for (const SegmentInfo &s : kSegments)
+            counts.perSegment[static_cast<size_t>(s.storeIndex)] = q.value(s.storeIndex).toInt();
+    return counts;
+}
+
+std::optional<qint16> SqliteRepository::smallestW50(const SegmentInfo &segment, qint32 person)
+{
+    const QString statement = sql::minW50(QLatin1String(segment.table));
+    QSqlQuery q = connection().exec(statement, {person});
+    return q.next() ? value(q, 0) : std::nullopt;
+}
+
+ListRows SqliteRepository::personList(QVector<ListFormatter> formatters, const std::atomic_bool *cancel) const
+{
+    const DbConnection db = DbConnection::open(m_path, OpenMode::ReadOnly);
+    return readListRows(db, sql::personListMain(), {}, std::move(formatters), cancel);
+}
+
+} // namespace kavio

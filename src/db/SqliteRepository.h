@@ -1,0 +1,39 @@
+#pragma once
+
+#include "db/Database.h"
+#include "db/SegmentRepository.h"
+
+namespace kavio {
+
+// The segment database in one SQLite file. One connection for the window's thread,
+// opened at the first operation and kept until release(); every write runs in one
+// transaction.
+class SqliteRepository final : public SegmentRepository {
+public:
+    explicit SqliteRepository(QString path);
+
+    const QString &path() const { return m_path; }
+
+    SaveResult storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day, const QTime &time,
+                          const SegmentReading &values) override;
+    SaveResult storeSecond(const SegmentInfo &segment, qint32 person, const QDate &day,
+                           const SegmentReading &values) override;
+    bool deleteMeasurement(const SegmentInfo &segment, qint32 person, qint64 messId) override;
+    QList<Measurement> measurements(const SegmentInfo &segment, qint32 person, MeasurementOrder order) override;
+    SegmentCounts counts(qint32 person) override;
+    std::optional<qint16> smallestW50(const SegmentInfo &segment, qint32 person) override;
+    ListRows personList(QVector<ListFormatter> formatters = {},
+                        const std::atomic_bool *cancel = nullptr) const override;
+    void release() override;
+
+private:
+    const DbConnection &connection();
+
+    QString m_path;
+    DbConnection m_db;
+};
+
+// The time as it is stored in Uhrzeit.
+QString storedTime(const QTime &time);
+
+} // namespace kavio

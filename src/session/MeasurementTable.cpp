@@ -1,0 +1,52 @@
+#include "session/MeasurementTable.h"
+
+namespace kavio {
+
+namespace {
+
+QString optionalText(const std::optional<qint16> &v)
+{
+    return v ? QString::number(*v) : QString();
+}
+
+QVariant optionalNumber(const std::optional<qint16> &v)
+{
+    return v ? QVariant(static_cast<qlonglong>(*v)) : QVariant();
+}
+
+} // namespace
+
+QStringList measurementColumns(const QString &dateColumn)
+{
+    return {dateColumn,           QStringLiteral("Zeit"), QStringLiteral("R5"),    QStringLiteral("R50"),
+            QStringLiteral("R100"), QStringLiteral("Xc5"),  QStringLiteral("Xc50"), QStringLiteral("Xc100"),
+            QStringLiteral("MessID")};
+}
+
+QVariantList measurementCells(const Measurement &m)
+{
+    QVariantList cells;
+    cells << (m.day.isValid() ? m.day.toString(QStringLiteral("dd.MM.yy")) : QString())
+          << (m.time.isValid() ? m.time.toString(QStringLiteral("HH:mm")) : QString());
+    for (Frequency f : kFrequencies)
+        cells << optionalText(m[f].r) + QLatin1Char('/') + optionalText(m[f].rAfter);
+    for (Frequency f : kFrequencies)
+        cells << optionalNumber(m[f].xc);
+    cells << QVariant(static_cast<qlonglong>(m.id));
+    return cells;
+}
+
+ListRows measurementListRows(const QList<Measurement> &rows)
+{
+    ListRows list;
+    list.fields = measurementColumns();
+    list.columns = static_cast<int>(list.fields.size());
+    list.rows = static_cast<int>(rows.size());
+    list.cells.reserve(list.rows * list.columns);
+    for (const Measurement &m : rows)
+        for (const QVariant &cell : measurementCells(m))
+            list.cells.append(cell.toString());
+    return list;
+}
+
+} // namespace kavio
