@@ -89,7 +89,7 @@ void tst_StorageWindow::keysAndDateCheck()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     auto *date = control<QLineEdit>(w, QStringLiteral("txtTestDatum"));
     QApplication::clipboard()->setText(QStringLiteral("-12,5abc"));
-    QList<QLineEdit *> fields(valueFields(w).begin(), valueFields(w).end());
+    QList<QLineEdit *> fields = valueFields(w);
     for (QLineEdit *f : fields << date) {
         f->clear();
         for (QChar c : QStringLiteral("-1,aä.Z2")) // as typed text, whatever key brings it
