@@ -11,7 +11,7 @@ function(kavio_add_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=60000;KAVIO_SOURCE_DIR=${PROJECT_SOURCE_DIR};KAVIO_SHARED_DIR=${PROJECT_SOURCE_DIR}/../shared;LC_ALL=C.UTF-8")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=60000;KAVIO_SOURCE_DIR=${PROJECT_SOURCE_DIR};LC_ALL=C.UTF-8")
 endfunction()
 
 # kavio_add_bench(<name> SOURCES <files...> [LIBS <extra libs...>])

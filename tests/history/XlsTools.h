@@ -6,8 +6,8 @@
 #include <QJsonObject>
 #include <QProcess>
 
-// Independent readers for the written files: the structural checker and xlrd (through the
-// system python, which has python3-xlrd), and tidy.
+// Independent readers for the written files: the structural checker kept beside these tests
+// and xlrd (through the system python, which has python3-xlrd), and tidy.
 namespace kavio::test {
 
 struct Run {
@@ -32,17 +32,26 @@ inline QString tidyProblems(const QString &path)
     return r.exitCode == 0 ? r.output : QStringLiteral("exit %1: %2").arg(r.exitCode).arg(r.output);
 }
 
+// The structural checker's complaints about an .xls file, one a line; empty when it finds none.
+inline QString xlsStructureProblems(const QString &path)
+{
+    const Run r =
+        run(QStringLiteral("/usr/bin/python3"),
+            {qEnvironmentVariable("KAVIO_SOURCE_DIR") + QStringLiteral("/tests/history/xls_structure.py"), path});
+    return r.exitCode == 0 && r.output.trimmed().isEmpty()
+               ? QString()
+               : QStringLiteral("exit %1: %2").arg(r.exitCode).arg(r.output);
+}
+
 // The structural checker's or xlrd's complaint about a workbook that must hold the model
 // with its header (bold) on top of every sheet of at most 65,536 rows; empty: both agree.
 inline QString xlsProblems(const QString &path, const QAbstractItemModel &model, const QString &name)
 {
-    const QString python = QStringLiteral("/usr/bin/python3");
-    const Run check =
-        run(python, {qEnvironmentVariable("KAVIO_SHARED_DIR") + QStringLiteral("/tools/xls-check"), path});
-    if (check.exitCode != 0)
-        return check.output;
+    if (const QString found = xlsStructureProblems(path); !found.isEmpty())
+        return found;
     const Run read =
-        run(python, {qEnvironmentVariable("KAVIO_SOURCE_DIR") + QStringLiteral("/tests/history/xls_cells.py"), path});
+        run(QStringLiteral("/usr/bin/python3"),
+            {qEnvironmentVariable("KAVIO_SOURCE_DIR") + QStringLiteral("/tests/history/xls_cells.py"), path});
     const QJsonArray sheets = QJsonDocument::fromJson(read.output.toUtf8()).array();
     if (read.exitCode != 0 || sheets.isEmpty())
         return read.output.left(2000);
