@@ -81,8 +81,8 @@ void SqliteRepository::release()
     m_db.close();
 }
 
-SaveResult SqliteRepository::storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day,
-                                        const QTime &time, const SegmentReading &values)
+SaveResult SqliteRepository::storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day, const QTime &time,
+                                        const SegmentReading &values)
 {
     const QString insert = sql::insertMeasurement(QLatin1String(segment.table));
     requireValidDay(day);

@@ -18,8 +18,14 @@ QVariant optionalNumber(const std::optional<qint16> &v)
 
 QStringList measurementColumns(const QString &dateColumn)
 {
-    return {dateColumn,           QStringLiteral("Zeit"), QStringLiteral("R5"),    QStringLiteral("R50"),
-            QStringLiteral("R100"), QStringLiteral("Xc5"),  QStringLiteral("Xc50"), QStringLiteral("Xc100"),
+    return {dateColumn,
+            QStringLiteral("Zeit"),
+            QStringLiteral("R5"),
+            QStringLiteral("R50"),
+            QStringLiteral("R100"),
+            QStringLiteral("Xc5"),
+            QStringLiteral("Xc50"),
+            QStringLiteral("Xc100"),
             QStringLiteral("MessID")};
 }
 

@@ -77,6 +77,7 @@ private slots:
     void firstSaveRefusals();
     void secondSaveWithoutFirstMeasurementToday();
     void failingCountRefreshKeepsTheStoredRow();
+    void saveCycleOpensOneConnection();
 };
 
 void tst_StorageWindow::keysAndDateCheck()
@@ -254,6 +255,25 @@ void tst_StorageWindow::failingCountRefreshKeepsTheStoredRow()
     // The window counts the values as stored: they cannot be saved a second time.
     QVERIFY(s.w().session().stored());
     check(s.w(), QStringLiteral("-cmdSaveMess"));
+}
+
+void tst_StorageWindow::saveCycleOpensOneConnection()
+{
+    SaveWalk s(QStringLiteral("ArmLi"));
+    s.start();
+    click(s.w(), QStringLiteral("optZweiBeh"));
+    s.typeValues(kFirstValues);
+    s.w().releaseDatabase(); // the save below opens afresh
+    const quint64 before = DbConnection::openedCount();
+    // Store, the four counts and the list; then the second values and the list again.
+    click(s.w(), QStringLiteral("cmdSaveMess"));
+    s.typeValues(kSecondValues);
+    click(s.w(), QStringLiteral("cmdZweiteMessungSpeichern"));
+    QCOMPARE(DbConnection::openedCount() - before, quint64(1));
+    QCOMPARE(s.messages().texts(), QStringList());
+    QCOMPARE(s.rows(), QStringLiteral("2026-12-06|10:30:00|520/480/455|31/52/47|540/499/470"));
+    QCOMPARE(gridRows(s.w(), QStringLiteral("grdMessungen")), 2);
+    QCOMPARE(textOf(s.w(), QStringLiteral("lblAnzMessAL")), QStringLiteral("1"));
 }
 
 QTEST_MAIN(tst_StorageWindow)
