@@ -46,7 +46,8 @@ struct Fixture {
         });
         window = std::make_unique<frmMain>(tb.platform);
         window->session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
-        window->session().choosePerson({qint32(person), QStringLiteral("Berg"), QStringLiteral("Eva"), QDate(1960, 1, 1)});
+        window->session().choosePerson(
+            {qint32(person), QStringLiteral("Berg"), QStringLiteral("Eva"), QDate(1960, 1, 1)});
         window->resize(1046, 640);
         chart = window->findChild<QChartView *>(QStringLiteral("MSChart"));
         chart->setVisible(true);

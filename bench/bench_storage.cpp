@@ -104,8 +104,7 @@ void BM_StoreFirstMeasurementOnly(benchmark::State &state)
     TestBed &bed = filledBed();
     const SegmentReading v = reading(520, 480, 455, 31, 52, 47);
     for (auto _ : state)
-        if (saveFirst(bed.segmentePath(), QStringLiteral("ArmRe"), kPerson, QDate(2026, 12, 6),
-                                 QTime(10, 30), v)
+        if (saveFirst(bed.segmentePath(), QStringLiteral("ArmRe"), kPerson, QDate(2026, 12, 6), QTime(10, 30), v)
                 .outcome != SaveOutcome::Stored)
             state.SkipWithError("the save did not go through");
 }
@@ -116,12 +115,12 @@ void BM_StoreSecondMeasurementOnly(benchmark::State &state)
     TestBed &bed = filledBed();
     SegmentReading v = reading(530, 490, 460);
     saveFirst(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), QTime(10, 30),
-                         reading(520, 480, 455, 31, 52, 47));
+              reading(520, 480, 455, 31, 52, 47));
     for (auto _ : state)
         // New values each time: the engine skips writing a row that would not change.
         if (v[Frequency::kHz50].r = qint16(v[Frequency::kHz50].r == 490 ? 491 : 490);
-            saveSecond(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), v)
-                .outcome != SaveOutcome::Stored)
+            saveSecond(bed.segmentePath(), QStringLiteral("BeinRe"), kPerson, QDate(2026, 12, 6), v).outcome !=
+            SaveOutcome::Stored)
             state.SkipWithError("the save did not go through");
 }
 BENCHMARK(BM_StoreSecondMeasurementOnly)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -19,7 +19,6 @@ using namespace charts;
 static const QString kForm = QStringLiteral("frmMain");
 static const QString kNoSegment = QStringLiteral("Sie haben kein Segment ausgewählt!");
 
-
 void frmMain::setupCharts()
 {
     setupChartView(ui->MSChart);
@@ -161,8 +160,7 @@ void frmMain::cmdOpenVergleichsFormular_Click()
         if (w->isVisible() && w->objectName().compare(name, Qt::CaseInsensitive) == 0)
             return;
     auto *window = new frmVergleichLinksRechts(m_platform, *m_session, pageLogos(), this);
-    connect(window, &frmVergleichLinksRechts::closedByOperator, this,
-            [this] { ui->cmdExtremitaet->setEnabled(true); });
+    connect(window, &frmVergleichLinksRechts::closedByOperator, this, [this] { ui->cmdExtremitaet->setEnabled(true); });
     window->show();
 }
 

@@ -2,7 +2,6 @@
 
 #include "session/MeasurementTable.h"
 
-
 namespace kavio {
 
 void HistoryTable::setMeasurements(const QList<Measurement> &rows)

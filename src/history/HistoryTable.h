@@ -7,7 +7,6 @@
 #include <QVariantList>
 #include <vector>
 
-
 namespace kavio {
 
 // The rows of a history as the list shows them and the exports write them. The rows are

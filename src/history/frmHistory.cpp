@@ -1,8 +1,8 @@
 #include "history/frmHistory.h"
 
 #include "about/CompanyLogo.h"
-#include "app/Errors.h"
 #include "app/Conversions.h"
+#include "app/Errors.h"
 #include "history/HtmlReport.h"
 #include "history/XlsWriter.h"
 #include "platform/Clock.h"

@@ -2,7 +2,6 @@
 
 #include "app/Errors.h"
 
-
 namespace kavio {
 
 std::unique_ptr<ListModel> ListModel::of(ListRows rows)

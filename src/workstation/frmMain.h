@@ -160,7 +160,7 @@ private:
 
     Platform m_platform;
     std::unique_ptr<Ui::frmMain> ui;
-    Session *m_session; // child of the window
+    Session *m_session;                  // child of the window
     class DeviceLink *MSComm1 = nullptr; // the serial line's receive state (child of the window)
 
     // Controls kept as arrays (objectName <name>_<index>).
@@ -170,7 +170,6 @@ private:
     std::unique_ptr<ListModel> m_personModel;
     std::unique_ptr<ListModel> m_measurementModel;
     std::unique_ptr<ListReader> m_personListReader; // last: stopped before anything it fills goes
-
 };
 
 } // namespace kavio

@@ -1,9 +1,9 @@
 // Measurement list and value display.
 #include "app/Conversions.h"
 #include "app/Errors.h"
-#include "session/MeasurementTable.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "session/MeasurementTable.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 #include "workstation/ListModel.h"

@@ -20,7 +20,6 @@ namespace {
 const QString kUnsavedQuestion =
     QStringLiteral("Die Messung wurde noch nicht gespeichert!\nWollen Sie die Messung verwerfen?");
 
-
 // The segment of the first ticked option, in the chooser's order; nullptr when none is.
 const SegmentInfo *tickedSegment(Ui::frmMain &ui)
 {

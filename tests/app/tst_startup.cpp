@@ -146,7 +146,8 @@ private slots:
         QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("optR50"))->isChecked());
         QVERIFY(w.findChild<QRadioButton *>(QStringLiteral("optBevor"))->isChecked());
         QCOMPARE(resistanceField(w.session().chartResistance()), QStringLiteral("W50"));
-        QVERIFY(!w.session().segment() && !w.session().automatic() && !w.session().unsaved() && !w.session().chartDrawn());
+        QVERIFY(!w.session().segment() && !w.session().automatic() && !w.session().unsaved() &&
+                !w.session().chartDrawn());
         for (const char *label :
              {"LBL_Top_Name", "LBL_Top_Vorname", "LBL_Top_GebDat", "LBL_Top_PNUMMER", "LBL_Top_Alter"})
             QVERIFY(w.findChild<QLabel *>(QString::fromLatin1(label))->text().isEmpty());

@@ -27,9 +27,9 @@ int main(int argc, char **argv)
         const auto b = qint16(1000 + i % 20000);
         // One time for all rows: the day's latest row is always the one just written.
         try {
-            const SaveResult first =
-                repository.storeFirst(armLi, 1, QDate(2026, 12, 6), QTime(10, 30),
-                                      values(b, qint16(b + 1), qint16(b + 2), qint16(b + 3), qint16(b + 4), qint16(b + 5)));
+            const SaveResult first = repository.storeFirst(
+                armLi, 1, QDate(2026, 12, 6), QTime(10, 30),
+                values(b, qint16(b + 1), qint16(b + 2), qint16(b + 3), qint16(b + 4), qint16(b + 5)));
             std::printf("F %lld\n", static_cast<long long>(first.messId));
             std::fflush(stdout);
             const SaveResult second = repository.storeSecond(

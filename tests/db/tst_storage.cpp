@@ -2,8 +2,8 @@
 // takes, and what a failing engine or a killed process leaves behind.
 #include "app/Errors.h"
 #include "db/Database.h"
-#include "Saves.h"
 #include "db/Schema.h"
+#include "Saves.h"
 #include "TestBed.h"
 #include "Unprivileged.h"
 
@@ -139,8 +139,7 @@ private slots:
             Unprivileged as; // file permissions bind root only under another identity
             for (bool second : {false, true}) {
                 try {
-                    second ? saveSecond(path, kArmLi, 5, kDay, v)
-                           : saveFirst(path, kArmLi, 5, kDay, QTime(9, 0), v);
+                    second ? saveSecond(path, kArmLi, 5, kDay, v) : saveFirst(path, kArmLi, 5, kDay, QTime(9, 0), v);
                     QFAIL("the save went through");
                 } catch (const KavioError &e) {
                     QCOMPARE(e.number(), code);

@@ -187,11 +187,10 @@ void TestFrmHistory::reportOfThreePages()
     for (int p = 0; p < 3; ++p) {
         // Every page: its header, then the heading block in order; the footer on the last.
         qsizetype at = 0;
-        for (const QString &part :
-             {u"<td>Seite %1 von 3</td><td class=\"rechts\">Stand: 06.12.2026</td>"_s.arg(p + 1),
-              u"<h3>Gliederanalyse</h3>"_s, u"<b>Vorname: Bert</b>"_s, u"<b>Name: Becker</b>"_s,
-              u"<b>Geb.Datum: 17.05.1960</b>"_s, u"<b>Alter: 66 Jahre</b>"_s, u"<b>Patientennr.: %1</b>"_s.arg(fx.bert),
-              u"<th>Messdatum</th>"_s}) {
+        for (const QString &part : {u"<td>Seite %1 von 3</td><td class=\"rechts\">Stand: 06.12.2026</td>"_s.arg(p + 1),
+                                    u"<h3>Gliederanalyse</h3>"_s, u"<b>Vorname: Bert</b>"_s, u"<b>Name: Becker</b>"_s,
+                                    u"<b>Geb.Datum: 17.05.1960</b>"_s, u"<b>Alter: 66 Jahre</b>"_s,
+                                    u"<b>Patientennr.: %1</b>"_s.arg(fx.bert), u"<th>Messdatum</th>"_s}) {
             const qsizetype next = pages[p].indexOf(part, at);
             QVERIFY2(next >= at, qPrintable(u"page %1: %2 missing or out of order"_s.arg(p + 1).arg(part)));
             at = next;

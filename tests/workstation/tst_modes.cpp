@@ -21,7 +21,7 @@ QString visibleValueControls(frmMain &w)
             names << f->objectName();
     for (QLabel *l : valueLabels(w))
         if (l->isVisible())
-                names << l->objectName();
+            names << l->objectName();
     names.sort();
     return names.join(QLatin1Char(' '));
 }
