@@ -15,6 +15,7 @@ namespace kavio {
 void frmMain::setupDevice()
 {
     MSComm1 = new DeviceLink(this);
+    connect(m_session, &Session::readingTaken, this, &frmMain::showReading);
     if (SerialLine *serial = m_platform.serial) {
         connect(serial, &SerialLine::dataReceived, this, [this] { MSComm1_OnComm(comEvReceive); });
         connect(serial, &SerialLine::overrun, this, [this] { MSComm1_OnComm(comEventOverrun); });
@@ -97,7 +98,6 @@ void frmMain::MSComm1_OnComm(int event)
         if (!fieldsFor(link.strMessSegment, link.iMessFrequenz))
             return; // no frequency tag yet: nothing to fill, nothing pending
         FelderFuellen(link.iMessR, link.iMessXc);
-        m_session->setUnsaved(true);
         ui->cmdPatientAuswahl->setEnabled(false); // no other person while values are pending
     };
 
@@ -136,15 +136,18 @@ void frmMain::sSegmentSichtbar()
 
 void frmMain::FelderFuellen(qint16 R, qint16 Xc)
 {
-    const auto pair = fieldsFor(MSComm1->strMessSegment, MSComm1->iMessFrequenz);
-    if (!pair)
-        return;
-    for (QLineEdit *field : m_valueFields) {
-        if (field->objectName() == pair->resistance)
-            field->setText(QString::number(R));
-        else if (field->objectName() == pair->reactance)
-            field->setText(QString::number(Xc));
-    }
+    // The session keeps the values; the fields show them (showReading).
+    const SegmentInfo *segment = segmentByCode(MSComm1->strMessSegment);
+    const auto frequency = frequencyOfKiloHertz(MSComm1->iMessFrequenz);
+    if (segment && frequency)
+        m_session->takeDeviceReading(*segment, *frequency, R, Xc);
+}
+
+void frmMain::showReading(const SegmentInfo &segment, Frequency frequency)
+{
+    const Impedance &at = m_session->values(segment)[frequency];
+    valueField(resistanceQuantity(frequency), segment)->setText(QString::number(at.r.value_or(0)));
+    valueField(reactanceQuantity(frequency), segment)->setText(QString::number(at.xc.value_or(0)));
 }
 
 void frmMain::Unischbar1_Click()

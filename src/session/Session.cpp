@@ -44,16 +44,40 @@ const SegmentInfo &Session::requireChoice() const
     return *m_segment;
 }
 
-SaveResult Session::storeFirst(const QDate &day, const QTime &time, const SegmentReading &values)
+SaveResult Session::storeFirst(const QTime &time, const SegmentReading &values)
 {
     const SegmentInfo &segment = requireChoice();
-    return m_repository->storeFirst(segment, m_person.number, day, time, values);
+    return m_repository->storeFirst(segment, m_person.number, m_day, time, values);
 }
 
-SaveResult Session::storeSecond(const QDate &day, const SegmentReading &values)
+SaveResult Session::storeSecond(const SegmentReading &values)
 {
     const SegmentInfo &segment = requireChoice();
-    return m_repository->storeSecond(segment, m_person.number, day, values);
+    return m_repository->storeSecond(segment, m_person.number, m_day, values);
+}
+
+std::array<SegmentReading, 4> Session::zeroReadings()
+{
+    std::array<SegmentReading, 4> zero;
+    for (SegmentReading &reading : zero)
+        for (Impedance &at : reading.at)
+            at = {0, 0, std::nullopt};
+    return zero;
+}
+
+void Session::takeDeviceReading(const SegmentInfo &segment, Frequency frequency, qint16 r, qint16 xc)
+{
+    Impedance &at = m_values[static_cast<size_t>(segment.storeIndex)][frequency];
+    at.r = r;
+    at.xc = xc;
+    emit readingTaken(segment, frequency);
+    setUnsaved(true);
+}
+
+void Session::clearValues()
+{
+    m_values = zeroReadings();
+    emit valuesCleared();
 }
 
 SegmentCounts Session::counts()

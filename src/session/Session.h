@@ -53,11 +53,32 @@ public:
     Frequency chartResistance() const { return m_chartResistance; }
     void setChartResistance(Frequency f) { m_chartResistance = f; }
 
-    // Stores the values as a first measurement of the chosen person and segment, or their
-    // resistances as the second measurement of that day. Throw KavioError (type mismatch)
-    // while no person or no segment is chosen, and the repository's errors.
-    SaveResult storeFirst(const QDate &day, const QTime &time, const SegmentReading &values);
-    SaveResult storeSecond(const QDate &day, const SegmentReading &values);
+    // The day the values are stored under (the date field's day; invalid while the field
+    // holds no date).
+    const QDate &day() const { return m_day; }
+    void setDay(const QDate &day) { m_day = day; }
+
+    // The values in hand, per segment: what the device delivered (or 0 where nothing
+    // came). The window shows them in its value fields.
+    const SegmentReading &values(const SegmentInfo &segment) const
+    {
+        return m_values[static_cast<size_t>(segment.storeIndex)];
+    }
+    // A device record's resistance and reactance: kept, marked unsaved, announced.
+    void takeDeviceReading(const SegmentInfo &segment, Frequency frequency, qint16 r, qint16 xc);
+    // Every value back to 0 (announced as one change).
+    void clearValues();
+
+    // The chosen segment's values in hand; throws KavioError (type mismatch) while no
+    // person or no segment is chosen.
+    SegmentReading valuesInHand() const { return values(requireChoice()); }
+
+    // Stores the values as a first measurement of the chosen person and segment on day(),
+    // or their resistances as the second measurement of that day. Throw KavioError (type
+    // mismatch) while no person or no segment is chosen or the day is no date, and the
+    // repository's errors.
+    SaveResult storeFirst(const QTime &time, const SegmentReading &values);
+    SaveResult storeSecond(const SegmentReading &values);
 
     // The chosen person's rows per segment; zero counts without a person.
     SegmentCounts counts();
@@ -66,6 +87,10 @@ public:
 
 signals:
     void personChanged();
+    // A device reading was taken into the values in hand.
+    void readingTaken(const kavio::SegmentInfo &segment, kavio::Frequency frequency);
+    // Every value in hand is 0 again.
+    void valuesCleared();
     void segmentChanged();
     void unsavedChanged(bool unsaved);
 
@@ -81,6 +106,10 @@ private:
     bool m_stored = false;
     bool m_chartDrawn = false;
     Frequency m_chartResistance = Frequency::kHz50;
+    QDate m_day;
+    std::array<SegmentReading, 4> m_values = zeroReadings();
+
+    static std::array<SegmentReading, 4> zeroReadings();
 };
 
 // "W5", "W50", "W100": the resistance field of a frequency as stored.

@@ -144,6 +144,10 @@ private:
     QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return m_valueFields[storeIndex(q, s)]; }
 
     void collectControls();
+    // The value fields show the session's values in hand.
+    void showReading(const SegmentInfo &segment, Frequency frequency);
+    // The values to store: those in hand in automatic mode, the fields' otherwise.
+    SegmentReading valuesToStore() const;
     // The header pictures of the print-outs, as this window shows them.
     charts::PageLogos pageLogos() const;
     // "erste Messung speichern" offered once the treatment choice is made.

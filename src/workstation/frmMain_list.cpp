@@ -134,10 +134,9 @@ void frmMain::cmdMesswerte_Click()
 void frmMain::LeereAlleFelder()
 {
     Ausblenden_Koerpermarken();
-    for (QLineEdit *f : m_valueFields) {
+    for (QLineEdit *f : m_valueFields)
         f->setVisible(true);
-        f->setText(QStringLiteral("0"));
-    }
+    m_session->clearValues(); // the fields follow (setupStorage)
 }
 
 void frmMain::PersonenZeileMarkieren(int row)

@@ -38,8 +38,7 @@ void frmMain::Einblenden_Segmentfelder(const QString &segment)
 
 void frmMain::Nullen_Messfelder()
 {
-    for (QLineEdit *f : m_valueFields)
-        f->setText(QStringLiteral("0"));
+    m_session->clearValues(); // the fields follow (setupStorage)
 }
 
 void frmMain::Ausblenden_EinOderZwei()

@@ -25,6 +25,25 @@ void frmMain::setupStorage()
     for (QLineEdit *f : m_valueFields)
         new ValueFieldFilter(f);
     new DateFieldFilter(ui->txtTestDatum, [this] { txtTestDatum_LostFocus(); });
+    // The session holds the day the date field shows, and the values the fields show.
+    connect(ui->txtTestDatum, &QLineEdit::textChanged, this, [this](const QString &text) {
+        QDate day;
+        try {
+            day = toDate(text);
+        } catch (const KavioError &) {
+            // no date (yet): nothing can be stored until there is one
+        }
+        m_session->setDay(day);
+    });
+    connect(m_session, &Session::valuesCleared, this, [this] {
+        for (QLineEdit *f : m_valueFields)
+            f->setText(QStringLiteral("0"));
+    });
+}
+
+SegmentReading frmMain::valuesToStore() const
+{
+    return m_session->automatic() ? m_session->valuesInHand() : readFields();
 }
 
 SegmentReading frmMain::readFields() const
@@ -48,8 +67,7 @@ void frmMain::SaveMessung(const SegmentReading &values)
 {
     // A failed attempt must not leave the success of an earlier save standing.
     m_session->setStored(false);
-    const QDate day = toDate(ui->txtTestDatum->text());
-    const SaveResult result = m_session->storeFirst(day, m_platform.clock->timeOfDay(), values);
+    const SaveResult result = m_session->storeFirst(m_platform.clock->timeOfDay(), values);
     if (result.outcome != SaveOutcome::Stored) {
         m_platform.messages->plain(kInvalidValue);
         return;
@@ -67,8 +85,7 @@ void frmMain::SaveMessung(const SegmentReading &values)
 void frmMain::SaveSecondMessung(const SegmentReading &values)
 {
     try {
-        const QDate day = toDate(ui->txtTestDatum->text());
-        const SaveResult result = m_session->storeSecond(day, values);
+        const SaveResult result = m_session->storeSecond(values);
         switch (result.outcome) {
         case SaveOutcome::NoFirstMeasurement:
             m_platform.messages->info(kNoFirstMeasurement);
@@ -92,7 +109,7 @@ void frmMain::cmdSaveMess_Click()
     const QString procedure = QStringLiteral("cmdSaveMess_Click");
     SegmentReading values;
     try {
-        values = readFields();
+        values = valuesToStore();
     } catch (const KavioError &e) {
         // An empty or non-numeric field asks for the values; anything else (a value too
         // large) names the failure.
@@ -126,7 +143,7 @@ void frmMain::cmdSaveMess_Click()
 void frmMain::cmdZweiteMessungSpeichern_Click()
 {
     try {
-        SaveSecondMessung(readFields());
+        SaveSecondMessung(valuesToStore());
         // Whatever the outcome, the window is released again.
         fillGRDMessungen();
         m_session->setUnsaved(false);
