@@ -201,6 +201,30 @@ private slots:
 
     // Over a pseudo-terminal pair: a port naming no device or no 16-bit number means manual mode without
     // a word; the port that is there takes records at the line's own pace and refuses a wrong segment once.
+    // In automatic mode the row stored is what the device sent, whatever the fields read.
+    void deviceValuesAreStoredAsReceived()
+    {
+        Window win;
+        win.bed.messages.defaultAnswer = true; // automatic measurement
+        const qint64 person = win.bed.addPerson(QStringLiteral("Roth"), QStringLiteral("Ida"));
+        win.open();
+        win.choose(1, QStringLiteral("optAR"));
+        QVERIFY(win.bed.serial.isOpen());
+        win.bed.serial.receive("ARM005 5200,0310;\r\nARM050 4800,0520;\r\nARM100 4550,0470;\r\n");
+        QCOMPARE(field(*win.w, "txtW50ArmRechts"), QStringLiteral("480"));
+        valueField(*win.w, Quantity::W50, *segmentByCode(QStringLiteral("AR")))->setText(QStringLiteral("999"));
+        click(*win.w, QStringLiteral("optEineBeh"));
+        win.bed.messages.clear();
+        click(*win.w, QStringLiteral("cmdSaveMess"));
+        QCOMPARE(win.bed.messages.texts(), QStringList());
+        QCOMPARE(scalar(win.bed.segmentePath(),
+                        QStringLiteral("SELECT printf('%d %d %d %d %d %d %d', FKTN, W5, W50, W100, Xc5, Xc50, Xc100) "
+                                       "FROM ArmRe"))
+                     .toString(),
+                 QStringLiteral("%1 520 480 455 31 52 47").arg(person));
+        QVERIFY(!win.w->session().unsaved());
+    }
+
     void endToEnd()
     {
         TestBed bed;
