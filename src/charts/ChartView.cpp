@@ -150,16 +150,18 @@ QSizeF chartSizeTwips(const QChartView *view)
     return {view->width() * kTwipsPerPixel, view->height() * kTwipsPerPixel};
 }
 
-void renderChart(QChartView *view, QPainter &painter, const QRectF &target)
+void renderChart(const ChartData &data, const QSizeF &sizeTwips, QPainter &painter, const QRectF &target)
 {
-    QChart *chart = view->chart();
-    const QSizeF size = view->size();
-    // A view that was never shown has not laid its chart out at its own size yet.
-    if (chart->size() != size)
-        chart->resize(size);
+    // A view of its own, never shown: laid out at the size the window's view has.
+    QChartView view;
+    setupChartView(&view);
+    showChart(&view, data);
+    const QSizeF size = sizeTwips / kTwipsPerPixel;
+    view.resize(size.toSize());
+    QChart *chart = view.chart();
+    chart->resize(size);
     chart->layout()->activate();
-    QGraphicsScene *scene = chart->scene();
-    scene->render(&painter, target, QRectF(chart->pos(), size), Qt::IgnoreAspectRatio);
+    chart->scene()->render(&painter, target, QRectF(chart->pos(), size), Qt::IgnoreAspectRatio);
 }
 
 } // namespace kavio::charts

@@ -22,9 +22,9 @@ void showChart(QChartView *view, const ChartData &data);
 // The chart's picture size in twips: the control's size on screen at 15 twips a pixel.
 QSizeF chartSizeTwips(const QChartView *view);
 
-// Draws the chart as it stands, scaled into `target` of the painter (vector, real text).
-// Works for a view that has never been shown.
-void renderChart(QChartView *view, QPainter &painter, const QRectF &target);
+// Draws the chart of `data` as a view of sizeTwips would show it, scaled into `target`
+// of the painter (vector, real text). Needs no window on screen.
+void renderChart(const ChartData &data, const QSizeF &sizeTwips, QPainter &painter, const QRectF &target);
 
 inline constexpr double kTwipsPerPixel = 15.0;
 // A faint blue behind the bars sets the plot off from the labels, on screen and paper.

@@ -7,7 +7,6 @@
 #include "platform/Printer.h"
 
 #include <memory>
-#include <QChartView>
 #include <QPainter>
 
 namespace kavio::charts {
@@ -64,13 +63,13 @@ QStringList chartPageLegend(const QString &quantityCaption)
 void printChartPage(PrinterFactory &printers, const ChartPage &page)
 {
     // Fails on a picture without height before a job is opened.
-    const QSizeF picture = chartSizeTwips(page.chart);
+    const QSizeF picture = page.chartSize;
     fittedChartRect(picture, {1, 1});
 
     Job job(printers, QPageLayout::Portrait);
     QPainter &p = job.painter();
     const QRectF target = fittedChartRect(picture, job.printable());
-    renderChart(page.chart, p, target);
+    renderChart(page.chart, picture, p, target);
     drawPicture(p, 600, 400, page.companyLogo);
     drawPicture(p, 9400, 400, page.programLogo);
 
@@ -125,9 +124,9 @@ void printComparisonPage(PrinterFactory &printers, const ComparisonPage &page)
     w.print(page.leftCaption);
 
     const double chartY = w.y;
-    renderChart(page.rightChart, p, QRectF(QPointF(1440, chartY), chartSizeTwips(page.rightChart)));
-    renderChart(page.leftChart, p,
-                QRectF(QPointF(page.windowWidth / 2 + 1440, chartY), chartSizeTwips(page.leftChart)));
+    renderChart(page.rightChart, page.chartSize, p, QRectF(QPointF(1440, chartY), page.chartSize));
+    renderChart(page.leftChart, page.chartSize, p,
+                QRectF(QPointF(page.windowWidth / 2 + 1440, chartY), page.chartSize));
 
     w.y = 7000;
     for (const QString &line : page.person) {

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-class QChartView;
+#include "charts/ChartModel.h"
 
 namespace kavio {
 class PrinterFactory;
@@ -26,7 +26,8 @@ struct PageLogos {
 
 // The chart page of the main window (portrait).
 struct ChartPage {
-    QChartView *chart = nullptr;
+    ChartData chart;
+    QSizeF chartSize; // twips, as the window shows the chart
     PagePicture companyLogo, programLogo;
     QStringList header; // Name, Vorname, Geburtsdatum, Segment lines
     QStringList legend;
@@ -34,8 +35,9 @@ struct ChartPage {
 
 // The left/right comparison page (landscape).
 struct ComparisonPage {
-    QChartView *rightChart = nullptr; // printed on the left half
-    QChartView *leftChart = nullptr;
+    ChartData rightChart; // printed on the left half
+    ChartData leftChart;
+    QSizeF chartSize; // twips, as the window shows each chart
     QString rightCaption, leftCaption;
     PagePicture companyLogo, programLogo;
     QStringList person;     // Name, Vorname, Geburtsdatum lines

@@ -26,7 +26,14 @@ void frmMain::setupCharts()
 
 void frmMain::ChartDatenLeeren()
 {
-    showChart(ui->MSChart, clearedChart());
+    showTrendChart(clearedChart());
+}
+
+void frmMain::showTrendChart(const ChartData &data)
+{
+    // The print-out shows this chart under the name of the person it belongs to.
+    m_shownChart = {data, m_session->person(), m_session->segment(), m_shownChart.quantity};
+    showChart(ui->MSChart, data);
 }
 
 void frmMain::cmdGraph_Click()
@@ -41,6 +48,7 @@ void frmMain::cmdGraph_Click()
     ChartDatenLeeren();
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("1/R"));
+    m_shownChart.quantity = QStringLiteral("1/R");
     try {
         Draw_1durchR_Graph(2);
     } catch (const KavioError &e) {
@@ -61,6 +69,7 @@ void frmMain::cmd_Xc_Graph_Click()
     ui->MSChart->setVisible(true);
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("Xc/R"));
+    m_shownChart.quantity = QStringLiteral("Xc/R");
     try {
         Draw_Xc_Graph();
     } catch (const KavioError &e) {
@@ -81,12 +90,12 @@ void frmMain::Draw_1durchR_Graph(int seriesCount)
         m_platform.messages->plain(errorForm(e, QStringLiteral("Draw_1durchR_Graph"), kForm));
         return;
     }
-    showChart(ui->MSChart, preparedChart(seriesCount));
+    showTrendChart(preparedChart(seriesCount));
     if (records.isEmpty()) {
         m_platform.messages->plain(QStringLiteral("Keine Daten"));
         return;
     }
-    showChart(ui->MSChart, inverseRChart(records));
+    showTrendChart(inverseRChart(records));
     m_session->setChartDrawn(true);
 }
 
@@ -96,7 +105,7 @@ void frmMain::Draw_Xc_Graph()
     ChartData chart = preparedChart(1);
     try {
         const QList<ChartRecord> records = chartRecords(m_session->measurements(MeasurementOrder::OldestFirst));
-        showChart(ui->MSChart, chart);
+        showTrendChart(chart);
         if (records.isEmpty()) {
             m_platform.messages->plain(QStringLiteral("Keine Daten"));
             return;
@@ -104,17 +113,19 @@ void frmMain::Draw_Xc_Graph()
         fillXcRChart(records, chart);
     } catch (const KavioError &e) {
         // The rows filled before the failure stay on the chart.
-        showChart(ui->MSChart, chart);
+        showTrendChart(chart);
         m_platform.messages->plain(fehlerForm(e, QStringLiteral("Draw_Xc_Graph")));
         return;
     }
-    showChart(ui->MSChart, chart);
+    showTrendChart(chart);
     m_session->setChartDrawn(true);
 }
 
 bool frmMain::fDruckbereit()
 {
-    return m_session->segment() && !m_session->person().name.isEmpty() && m_session->chartDrawn();
+    // The chart drawn last must be the chosen person's and segment's.
+    return m_session->segment() && !m_session->person().name.isEmpty() && m_session->chartDrawn() &&
+           m_shownChart.person == m_session->person() && m_shownChart.segment == m_session->segment();
 }
 
 static PagePicture pictureOf(const QLabel *label)
@@ -134,15 +145,16 @@ void frmMain::cmdPrintOut_Click()
         return;
     }
     ChartPage page;
-    page.chart = ui->MSChart;
+    page.chart = m_shownChart.data;
+    page.chartSize = chartSizeTwips(ui->MSChart);
     const PageLogos logos = pageLogos();
     page.companyLogo = logos.company;
     page.programLogo = logos.program;
-    const Person &person = m_session->person();
+    const Person &person = m_shownChart.person;
     page.header = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate),
-                   QStringLiteral("Segment: ") + QString::fromUtf8(m_session->segment()->heading)};
-    page.legend = chartPageLegend(ui->lbl1durchR->text());
+                   QStringLiteral("Segment: ") + QString::fromUtf8(m_shownChart.segment->heading)};
+    page.legend = chartPageLegend(m_shownChart.quantity);
     try {
         if (!m_platform.printers)
             throw KavioError(RunError::PrinterError);

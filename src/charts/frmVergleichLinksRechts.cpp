@@ -106,8 +106,8 @@ void frmVergleichLinksRechts::Form_Load()
 
 void frmVergleichLinksRechts::VergleichChartsLeeren()
 {
-    showChart(MSChartLinks, clearedChart());
-    showChart(MSChartRechts, clearedChart());
+    showSide(MSChartLinks, clearedChart());
+    showSide(MSChartRechts, clearedChart());
 }
 
 void frmVergleichLinksRechts::cmdDrawExtremitaet_Click()
@@ -142,10 +142,10 @@ void frmVergleichLinksRechts::draw(ComparisonQuantity quantity, const QString &p
 
         // Left first, each with the pair's maximum read anew.
         for (QChartView *chart : {MSChartLinks, MSChartRechts}) {
-            ChartData &data = chart == MSChartLinks ? m_left : m_right;
+            ChartData data = chart == MSChartLinks ? m_left : m_right;
             const qint32 minW50 = quantity == ComparisonQuantity::InverseR ? qint32(fMinW50Paar()) : 0;
             data.axisMaximum = comparisonAxisMaximum(quantity, minW50);
-            showChart(chart, data);
+            showSide(chart, data);
         }
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, procedure, kForm));
@@ -154,7 +154,7 @@ void frmVergleichLinksRechts::draw(ComparisonQuantity quantity, const QString &p
 
 bool frmVergleichLinksRechts::drawSide(QChartView *chart, const SegmentInfo &segment, ComparisonQuantity quantity)
 {
-    showChart(chart, preparedChart(1));
+    showSide(chart, preparedChart(1));
     const QList<ChartRecord> records =
         chartRecords(m_session.repository().measurements(segment, m_session.person().number, MeasurementOrder::ByDay));
     if (records.isEmpty()) {
@@ -162,10 +162,15 @@ bool frmVergleichLinksRechts::drawSide(QChartView *chart, const SegmentInfo &seg
         Timer1->start();
         return false;
     }
-    ChartData &data = chart == MSChartLinks ? m_left : m_right;
-    data = comparisonChart(records, quantity);
-    showChart(chart, data);
+    showSide(chart, comparisonChart(records, quantity));
     return true;
+}
+
+void frmVergleichLinksRechts::showSide(QChartView *chart, const ChartData &data)
+{
+    // What the page prints is what the window shows.
+    (chart == MSChartLinks ? m_left : m_right) = data;
+    showChart(chart, data);
 }
 
 qint32 frmVergleichLinksRechts::fMinW50(const SegmentInfo &segment)
@@ -186,8 +191,9 @@ void frmVergleichLinksRechts::cmdPreview_Click()
 {
     const Person &person = m_session.person();
     ComparisonPage page;
-    page.rightChart = MSChartRechts;
-    page.leftChart = MSChartLinks;
+    page.rightChart = m_right;
+    page.leftChart = m_left;
+    page.chartSize = chartSizeTwips(MSChartLinks);
     page.rightCaption = lblSegmentRechts->text();
     page.leftCaption = lblSegmentLinks->text();
     page.companyLogo = m_logos.company;

@@ -54,6 +54,7 @@ private:
     void draw(charts::ComparisonQuantity quantity, const QString &procedure);
     // Draws one side; false when the table holds no record of the person.
     bool drawSide(QChartView *chart, const SegmentInfo &segment, charts::ComparisonQuantity quantity);
+    void showSide(QChartView *chart, const charts::ChartData &data);
 
     Platform m_platform;
     Session &m_session;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/ChartModel.h"
 #include "db/Segments.h"
 #include "platform/Platform.h"
 #include "session/Session.h"
@@ -144,6 +145,8 @@ private:
     QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return m_valueFields[storeIndex(q, s)]; }
 
     void collectControls();
+    // Shows a trend chart and keeps it, with the person and segment it was drawn for.
+    void showTrendChart(const charts::ChartData &data);
     // The value fields show the session's values in hand.
     void showReading(const SegmentInfo &segment, Frequency frequency);
     // The values to store: those in hand in automatic mode, the fields' otherwise.
@@ -166,6 +169,14 @@ private:
     std::unique_ptr<Ui::frmMain> ui;
     Session *m_session;                  // child of the window
     class DeviceLink *MSComm1 = nullptr; // the serial line's receive state (child of the window)
+
+    // The trend chart on screen, as the print-out draws it.
+    struct ShownChart {
+        charts::ChartData data;
+        Person person;
+        const SegmentInfo *segment = nullptr;
+        QString quantity; // "1/R" or "Xc/R", as the legend names it
+    } m_shownChart;
 
     // Controls kept as arrays (objectName <name>_<index>).
     std::array<QLabel *, 4> lblR_Ar{}, lblXc_AR{}, lbl5_AR{}, lbl50_AR{}, lbl100_AR{};

@@ -11,6 +11,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
+#include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPointer>
@@ -149,7 +150,7 @@ struct PdfPage {
 
 } // namespace
 
-class TstCharts : public QObject {
+class TestCharts : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestBed> tb;
@@ -304,9 +305,9 @@ private slots:
         QFETCH(QStringList, legend);
         addDays(QStringLiteral("ArmLi"), 4);
         choose(QStringLiteral("ArmLi"));
+        w->session().choosePerson({qint32(person), QStringLiteral("Beispiel"), QStringLiteral("Erika"), {}});
         click(button);
         ui<QChartView>("MSChart")->resize(chartSize);
-        w->session().choosePerson({qint32(person), QStringLiteral("Beispiel"), QStringLiteral("Erika"), {}});
         click(QStringLiteral("cmdPrintOut"));
 
         const PdfPage page(tb->pdfPath());
@@ -320,7 +321,11 @@ private slots:
         QCOMPARE(page.line(QStringLiteral("grüne Balken:")).isNull(), legend.size() == 1);
         const double k =
             QSizeF(chartSize).scaled(page.printable * 0.75, Qt::KeepAspectRatio).width() / chartSize.width();
-        const QRectF plot = ui<QChartView>("MSChart")->chart()->plotArea();
+        // The chart on screen, laid out at its size: the page holds the same picture.
+        QChart *shown = ui<QChartView>("MSChart")->chart();
+        shown->resize(chartSize);
+        shown->layout()->activate();
+        const QRectF plot = shown->plotArea();
         QVERIFY(page.fills(kPlotBackground, {QPointF(3000, 2000) + plot.topLeft() * k, plot.size() * k}));
     }
 
@@ -408,5 +413,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstCharts)
+QTEST_MAIN(TestCharts)
 #include "tst_charts.moc"

@@ -34,7 +34,7 @@ QString ids(const QList<Measurement> &rows)
 
 } // namespace
 
-class tst_Repository : public QObject {
+class TestRepository : public QObject {
     Q_OBJECT
 private slots:
     void readsInEachOrder();
@@ -45,7 +45,7 @@ private slots:
     void listCellsOfATypedRow();
 };
 
-void tst_Repository::readsInEachOrder()
+void TestRepository::readsInEachOrder()
 {
     TestBed bed;
     // Same day twice (a late row entered first), an earlier day, another person's row.
@@ -73,7 +73,7 @@ void tst_Repository::readsInEachOrder()
     QCOMPARE(repo.smallestW50(segment("BR"), 5), std::nullopt);
 }
 
-void tst_Repository::countsAllFourSegmentsOfOnePerson()
+void TestRepository::countsAllFourSegmentsOfOnePerson()
 {
     TestBed bed;
     const char *tables[] = {"ArmLi", "ArmRe", "ArmRe", "BeinRe", "BeinRe", "BeinRe"};
@@ -87,7 +87,7 @@ void tst_Repository::countsAllFourSegmentsOfOnePerson()
     QCOMPARE(repo.counts(6).of(segment("BL")), 1);
 }
 
-void tst_Repository::deletesOnlyTheChosenPersonsRowOfTheSegment()
+void TestRepository::deletesOnlyTheChosenPersonsRowOfTheSegment()
 {
     TestBed bed;
     const qint64 own = bed.addMeasurement("ArmLi", 5, kDay, "10:00:00", 1, 2, 3, 4, 5, 6);
@@ -106,7 +106,7 @@ void tst_Repository::deletesOnlyTheChosenPersonsRowOfTheSegment()
     QCOMPARE(scalar(bed.segmentePath(), "SELECT COUNT(*) FROM BeinRe").toInt(), 3);
 }
 
-void tst_Repository::firstStoreRefusesNonPositiveValues_data()
+void TestRepository::firstStoreRefusesNonPositiveValues_data()
 {
     QTest::addColumn<int>("w50");
     QTest::addColumn<int>("xc50");
@@ -118,7 +118,7 @@ void tst_Repository::firstStoreRefusesNonPositiveValues_data()
     QTest::newRow("Xc50 negative") << 480 << -1 << false;
 }
 
-void tst_Repository::firstStoreRefusesNonPositiveValues()
+void TestRepository::firstStoreRefusesNonPositiveValues()
 {
     QFETCH(int, w50);
     QFETCH(int, xc50);
@@ -138,7 +138,7 @@ void tst_Repository::firstStoreRefusesNonPositiveValues()
                              repo.storeFirst(segment("BL"), 5, QDate(), QTime(9, 0), reading(1, 2, 3, 4, 5, 6)));
 }
 
-void tst_Repository::listCellsOfATypedRow()
+void TestRepository::listCellsOfATypedRow()
 {
     Measurement m;
     m.id = 42;
@@ -159,5 +159,5 @@ void tst_Repository::listCellsOfATypedRow()
     QCOMPARE(rows.cells.mid(9, 5), (QVector<QString>{"", "", "/", "/", "/"}));
 }
 
-QTEST_MAIN(tst_Repository)
+QTEST_MAIN(TestRepository)
 #include "tst_repository.moc"

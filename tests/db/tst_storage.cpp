@@ -46,7 +46,7 @@ QSet<qint64> ids(const QString &db, const QString &where)
 
 } // namespace
 
-class tst_Storage : public QObject {
+class TestStorage : public QObject {
     Q_OBJECT
 private slots:
     // Ten attempts: a lock that goes away meanwhile is waited out without a message; a
@@ -194,5 +194,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Storage)
+QTEST_GUILESS_MAIN(TestStorage)
 #include "tst_storage.moc"

@@ -53,7 +53,7 @@ qint64 simulate(const QString &device, const QStringList &arguments)
 
 } // namespace
 
-class tst_Device : public QObject {
+class TestDevice : public QObject {
     Q_OBJECT
 private slots:
     // Only a code of another of the four segments is refused.
@@ -272,5 +272,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_Device)
+QTEST_MAIN(TestDevice)
 #include "tst_device.moc"

@@ -10,14 +10,14 @@
 
 using namespace kavio;
 
-class GridTest : public QObject {
+class TestGrid : public QObject {
     Q_OBJECT
 private slots:
     void autoSize_data();
     void autoSize();
 };
 
-void GridTest::autoSize_data()
+void TestGrid::autoSize_data()
 {
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("no data rows gives 0") << QStringList{};
@@ -31,7 +31,7 @@ void GridTest::autoSize_data()
     QTest::newRow("names, umlauts, kerning pairs, other scripts") << many;
 }
 
-void GridTest::autoSize()
+void TestGrid::autoSize()
 {
     QFETCH(QStringList, texts);
     QTableView view;
@@ -66,5 +66,5 @@ void GridTest::autoSize()
     QCOMPARE(messages.count(), 0);
 }
 
-QTEST_MAIN(GridTest)
+QTEST_MAIN(TestGrid)
 #include "tst_grid.moc"

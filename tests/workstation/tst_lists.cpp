@@ -35,7 +35,7 @@ void addManyPersons(const TestBed &bed, int n)
 
 } // namespace
 
-class ListsTest : public QObject {
+class TestLists : public QObject {
     Q_OBJECT
 private slots:
     void measurementListNewestFirst();
@@ -46,7 +46,7 @@ private slots:
     void readerHandsOverOnlyTheNewestRead();
 };
 
-void ListsTest::measurementListNewestFirst()
+void TestLists::measurementListNewestFirst()
 {
     Window win;
     const qint64 p = win.bed.addPerson(QStringLiteral("Adler"), QStringLiteral("Anna"));
@@ -77,7 +77,7 @@ void ListsTest::measurementListNewestFirst()
     QCOMPARE(win.bed.messages.count(), 2); // only the requests to pick a segment
 }
 
-void ListsTest::deleteRemovesExactlyOneRowAndRecounts()
+void TestLists::deleteRemovesExactlyOneRowAndRecounts()
 {
     Window win;
     const qint64 p = win.bed.addPerson(QStringLiteral("Adler"), QStringLiteral("Anna"));
@@ -126,7 +126,7 @@ void ListsTest::deleteRemovesExactlyOneRowAndRecounts()
     QCOMPARE(textOf(*win.w, QStringLiteral("lblAnzMessBL")), QStringLiteral("1")); // refreshed after deleting
 }
 
-void ListsTest::personHeaderWithAgeInCompletedYears()
+void TestLists::personHeaderWithAgeInCompletedYears()
 {
     Window win;
     const qint64 p = win.bed.addPerson(QStringLiteral("Weiß"), QStringLiteral("Jürgen"), QDate(1960, 12, 7));
@@ -144,7 +144,7 @@ void ListsTest::personHeaderWithAgeInCompletedYears()
     }
 }
 
-void ListsTest::personListIsReadAfterStart()
+void TestLists::personListIsReadAfterStart()
 {
     TestBed bed;
     addManyPersons(bed, 3000);
@@ -157,7 +157,7 @@ void ListsTest::personListIsReadAfterStart()
     QVERIFY(!control(w, QStringLiteral("ocxFlex"))->isVisible());
 }
 
-void ListsTest::laterFillOrReleaseSupersedesTheStartRead()
+void TestLists::laterFillOrReleaseSupersedesTheStartRead()
 {
     TestBed bed;
     addManyPersons(bed, 20000);
@@ -185,7 +185,7 @@ void ListsTest::laterFillOrReleaseSupersedesTheStartRead()
     }
 }
 
-void ListsTest::readerHandsOverOnlyTheNewestRead()
+void TestLists::readerHandsOverOnlyTheNewestRead()
 {
     TestBed bed;
     addManyPersons(bed, 20000);
@@ -229,5 +229,5 @@ void ListsTest::readerHandsOverOnlyTheNewestRead()
     QVERIFY(!QFile::exists(missing));
 }
 
-QTEST_MAIN(ListsTest)
+QTEST_MAIN(TestLists)
 #include "tst_lists.moc"

@@ -47,7 +47,7 @@ const QString kDiscard = QStringLiteral("Die Messung wurde noch nicht gespeicher
 
 } // namespace
 
-class ModesTest : public QObject {
+class TestModes : public QObject {
     Q_OBJECT
 private slots:
     void walkThroughTheModes_data();
@@ -56,7 +56,7 @@ private slots:
     void unsavedValuesQuestion();
 };
 
-void ModesTest::walkThroughTheModes_data()
+void TestModes::walkThroughTheModes_data()
 {
     QTest::addColumn<bool>("multi"); // and two data sets
     QTest::addColumn<QString>("table");
@@ -70,7 +70,7 @@ void ModesTest::walkThroughTheModes_data()
     QTest::newRow("multi, leg left, two data sets") << true << QStringLiteral("BeinLi") << "Bein Links" << legLeft;
 }
 
-void ModesTest::walkThroughTheModes()
+void TestModes::walkThroughTheModes()
 {
     QFETCH(bool, multi);
     QFETCH(QString, table);
@@ -139,7 +139,7 @@ void ModesTest::walkThroughTheModes()
     QVERIFY(!win.bed.serial.isOpen() && !w.isVisible());
 }
 
-void ModesTest::unsavedValuesQuestion_data()
+void TestModes::unsavedValuesQuestion_data()
 {
     QTest::addColumn<bool>("multi");
     QTest::addColumn<QString>("button");
@@ -164,7 +164,7 @@ void ModesTest::unsavedValuesQuestion_data()
     }
 }
 
-void ModesTest::unsavedValuesQuestion()
+void TestModes::unsavedValuesQuestion()
 {
     QFETCH(bool, multi);
     QFETCH(QString, button);
@@ -212,5 +212,5 @@ void ModesTest::unsavedValuesQuestion()
     QCOMPARE(textOf(w, QStringLiteral("txtTestDatum")), QStringLiteral("06.12.2026"));
 }
 
-QTEST_MAIN(ModesTest)
+QTEST_MAIN(TestModes)
 #include "tst_modes.moc"

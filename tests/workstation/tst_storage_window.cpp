@@ -67,7 +67,7 @@ struct SaveWalk {
 
 } // namespace
 
-class tst_StorageWindow : public QObject {
+class TestStorageWindow : public QObject {
     Q_OBJECT
 private slots:
     void keysAndDateCheck();
@@ -80,7 +80,7 @@ private slots:
     void saveCycleOpensOneConnection();
 };
 
-void tst_StorageWindow::keysAndDateCheck()
+void TestStorageWindow::keysAndDateCheck()
 {
     Window win;
     win.open();
@@ -110,7 +110,7 @@ void tst_StorageWindow::keysAndDateCheck()
     QCOMPARE(win.bed.messages.last().icon, MsgIcon::Stop);
 }
 
-void tst_StorageWindow::saveCycle_data()
+void TestStorageWindow::saveCycle_data()
 {
     QTest::addColumn<QString>("table");
     QTest::addColumn<bool>("two");     // two data sets per treatment
@@ -123,7 +123,7 @@ void tst_StorageWindow::saveCycle_data()
         << "BeinLi" << true << QStringLiteral("07.12.2026") << QStringLiteral("2026-12-06") << "0 0 2 0";
 }
 
-void tst_StorageWindow::saveCycle()
+void TestStorageWindow::saveCycle()
 {
     QFETCH(QString, table);
     QFETCH(bool, two);
@@ -172,7 +172,7 @@ void tst_StorageWindow::saveCycle()
                                 "cmdMesswerte=on"));
 }
 
-void tst_StorageWindow::firstSaveRefusals_data()
+void TestStorageWindow::firstSaveRefusals_data()
 {
     QTest::addColumn<QString>("fieldName");
     QTest::addColumn<QString>("text"); // typed after clicking in; "<...>": set directly, the field being hidden
@@ -187,7 +187,7 @@ void tst_StorageWindow::firstSaveRefusals_data()
                            << MsgIcon::None;
 }
 
-void tst_StorageWindow::firstSaveRefusals()
+void TestStorageWindow::firstSaveRefusals()
 {
     QFETCH(QString, fieldName);
     QFETCH(QString, text);
@@ -218,7 +218,7 @@ void tst_StorageWindow::firstSaveRefusals()
     QCOMPARE(s.query(QStringLiteral("SELECT COUNT(*) FROM %1")).toInt(), 1);
 }
 
-void tst_StorageWindow::secondSaveWithoutFirstMeasurementToday()
+void TestStorageWindow::secondSaveWithoutFirstMeasurementToday()
 {
     SaveWalk s(QStringLiteral("BeinLi"));
     // Yesterday's row is never the one to take the second values.
@@ -240,7 +240,7 @@ void tst_StorageWindow::secondSaveWithoutFirstMeasurementToday()
     check(s.w(), QStringLiteral("+cmdZweiteMessungSpeichern")); // nothing stored: another try stays possible
 }
 
-void tst_StorageWindow::failingCountRefreshKeepsTheStoredRow()
+void TestStorageWindow::failingCountRefreshKeepsTheStoredRow()
 {
     SaveWalk s(QStringLiteral("ArmRe"));
     s.start();
@@ -257,7 +257,7 @@ void tst_StorageWindow::failingCountRefreshKeepsTheStoredRow()
     check(s.w(), QStringLiteral("-cmdSaveMess"));
 }
 
-void tst_StorageWindow::saveCycleOpensOneConnection()
+void TestStorageWindow::saveCycleOpensOneConnection()
 {
     SaveWalk s(QStringLiteral("ArmLi"));
     s.start();
@@ -276,5 +276,5 @@ void tst_StorageWindow::saveCycleOpensOneConnection()
     QCOMPARE(textOf(s.w(), QStringLiteral("lblAnzMessAL")), QStringLiteral("1"));
 }
 
-QTEST_MAIN(tst_StorageWindow)
+QTEST_MAIN(TestStorageWindow)
 #include "tst_storage_window.moc"
