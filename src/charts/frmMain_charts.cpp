@@ -21,7 +21,8 @@ static const QString kNoSegment = QStringLiteral("Sie haben kein Segment ausgewÃ
 
 void frmMain::setupCharts()
 {
-    setupChartView(ui->MSChart);
+    // The chart's look is set when a chart is first shown: hidden at start, it would only
+    // make the window come up later.
 }
 
 void frmMain::ChartDatenLeeren()
@@ -33,6 +34,12 @@ void frmMain::showTrendChart(const ChartData &data)
 {
     // The print-out shows this chart under the name of the person it belongs to.
     m_shownChart = {data, m_session->person(), m_session->segment(), m_shownChart.quantity};
+    if (!m_chartViewReady && ui->MSChart->isHidden())
+        return; // set up and shown when it is first made visible
+    if (!m_chartViewReady) {
+        setupChartView(ui->MSChart);
+        m_chartViewReady = true;
+    }
     showChart(ui->MSChart, data);
 }
 

@@ -82,6 +82,7 @@ void frmMain::collectControls()
             m_valueFields[storeIndex(static_cast<Quantity>(q), s)] =
                 findChild<QLineEdit *>(valueFieldName(static_cast<Quantity>(q), s));
     ui->txtFKTN->setVisible(false);
+    ui->MSChart->setVisible(false); // until a chart is drawn
     ui->lblTemp->setVisible(false);
     ui->Image1->setVisible(false);
     ui->fraBehandlung->setVisible(false);

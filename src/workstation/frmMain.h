@@ -177,6 +177,7 @@ private:
         const SegmentInfo *segment = nullptr;
         QString quantity; // "1/R" or "Xc/R", as the legend names it
     } m_shownChart;
+    bool m_chartViewReady = false; // MSChart has the program's chart look
 
     // Controls kept as arrays (objectName <name>_<index>).
     std::array<QLabel *, 4> lblR_Ar{}, lblXc_AR{}, lbl5_AR{}, lbl50_AR{}, lbl100_AR{};
