@@ -12,7 +12,7 @@ cmake --build build -j "$(nproc)"
 
 demo="$root/demo"
 rm -rf "$demo"
-build/tools/demo/kavio-demo "$demo"
+build/tools/demo/kavio-demo-install "$demo"
 cp build/src/KavioSegment "$demo/program/"
 
 export XDG_CONFIG_HOME="$demo/home/.config"

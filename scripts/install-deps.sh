@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program needs to build and run (and, with --test, to
-# run its tests). Only what is missing is installed.
+# Installs the Debian packages the program needs to build and run (with --package, to
+# build its Debian package; with --test, to run its tests, the package test included).
+# Only what is missing is installed.
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ make ccache qt6-base-dev libqt6opengl6-dev qt6-charts-dev
             qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev libbenchmark-dev fonts-dejavu-core
             socat xvfb xauth xdotool imagemagick)
-test_pkgs=(poppler-utils sqlite3 python3-xlrd tidy libxlsxwriter-dev)
+package_pkgs=(dpkg-dev file lintian)
+test_pkgs=(poppler-utils sqlite3 python3-xlrd tidy libxlsxwriter-dev desktop-file-utils appstream)
 
 pkgs=("${build_pkgs[@]}")
+if [[ "${1:-}" == "--package" ]]; then
+  pkgs+=("${package_pkgs[@]}")
+fi
 if [[ "${1:-}" == "--test" ]]; then
-  pkgs+=("${test_pkgs[@]}")
+  pkgs+=("${package_pkgs[@]}" "${test_pkgs[@]}")
   # The spreadsheet round trip through LibreOffice runs in CI only (about 100 MB).
   if [[ -n "${CI:-}" ]]; then pkgs+=(libreoffice-calc-nogui); fi
 fi

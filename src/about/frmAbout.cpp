@@ -2,6 +2,7 @@
 
 #include "about/SysInfo.h"
 #include "app/frmSplash.h"
+#include "platform/ProgramFolder.h"
 #include "ui_frmAbout.h"
 
 namespace kavio {
@@ -23,6 +24,7 @@ void frmAbout::Form_Load()
     setWindowTitle(QStringLiteral("Info zu ") + applicationTitle());
     ui->lblVersion->setText(versionLabel(KAVIO_VERSION_MAJOR, KAVIO_VERSION_MINOR));
     ui->lblTitle->setText(applicationTitle());
+    ui->lblDataFolder->setText(dataFolderLabel(*m_platform.folder));
 }
 
 void frmAbout::cmdOK_Click()

@@ -15,6 +15,8 @@ namespace kavio {
 void setUpApplication()
 {
     QApplication::setApplicationName(applicationTitle());
+    // Lets the desktop match the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.vendrik.KavioSegment"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 

@@ -14,7 +14,9 @@ int main(int argc, char *argv[])
 
     kavio::QtMessages messages(kavio::applicationTitle());
     kavio::SystemParts parts;
-    const kavio::ProgramFolder folder = kavio::ProgramFolder::ofExecutable();
+    const kavio::ProgramFolder folder = kavio::ProgramFolder::ofThisRun(parts.settings);
+    if (!kavio::readyDataFolder(folder, messages))
+        return 1;
     const kavio::Platform platform = parts.platform(messages, folder);
 
     std::unique_ptr<kavio::frmMain> mainWindow;

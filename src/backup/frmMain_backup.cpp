@@ -16,13 +16,19 @@ namespace {
 const QString kAbgebrochen = QStringLiteral("Vorgang abgebrochen");
 const QString kKeineSicherung = QStringLiteral("Diese Datei ist keine Sicherungdatei!");
 
+// The dialog's caption names the folder whose data is saved or replaced.
+QString withDataFolder(const QString &caption, const ProgramFolder &folder)
+{
+    return caption + QStringLiteral(" (") + dataFolderLabel(folder) + QLatin1Char(')');
+}
+
 } // namespace
 
 void frmMain::mnuDatenSichern_Click()
 {
     Messages &messages = *m_platform.messages;
     const QString stamp = backupStamp(m_platform.clock->today());
-    QString prompt = QStringLiteral("Ordner für die Sicherung auswählen");
+    QString prompt = withDataFolder(QStringLiteral("Ordner für die Sicherung auswählen"), *m_platform.folder);
     const QString folder = OrdnerAuswaehlen(*m_platform.dialogs, prompt);
     // Without a folder there is nowhere sensible to write.
     if (folder.isEmpty()) {
@@ -49,7 +55,7 @@ void frmMain::mnuDatenWiederherstellen_Click()
 {
     Messages &messages = *m_platform.messages;
     QString startFolder;
-    QString title = QStringLiteral("Sicherungsdatei auswählen");
+    QString title = withDataFolder(QStringLiteral("Sicherungsdatei auswählen"), *m_platform.folder);
     const QString chosen = DateiOeffnenDialog(*m_platform.dialogs, startFolder, title);
     // Only an intact segment database may replace the data; a matching name is not enough.
     if (!isBackupName(chosen) || !isSegmentDatabase(chosen)) {

@@ -8,6 +8,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <QAtomicInteger>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -173,7 +174,14 @@ QString segmentePath(const Platform &platform)
 }
 QString flagsPath(const Platform &platform)
 {
-    return platform.folder->file(QStringLiteral("Flags.mdb"));
+    // An installed program's data folder starts without the host's logo database: then
+    // the host's own copy beside its person database is read.
+    const QString own = platform.folder->file(QStringLiteral("Flags.mdb"));
+    const QString host = hostDatabasePath(*platform.settings);
+    if (QFileInfo::exists(own) || host.isEmpty())
+        return own;
+    const QString beside = QFileInfo(host).dir().filePath(QStringLiteral("Flags.mdb"));
+    return QFileInfo::exists(beside) ? beside : own;
 }
 
 DbConnection dbOpenSegmente(const Platform &platform)

@@ -78,13 +78,15 @@ DbConnection dbOpenSegmente(const Platform &platform);
 // The host's BIA.mdb (read-only) at "dbPath"; the message of the missing location when no
 // path is set (unset connection).
 DbConnection dbOpenBIA(const Platform &platform);
-// Flags.mdb in the program folder (read-only), with the retry rule.
+// Flags.mdb (read-only, see flagsPath), with the retry rule.
 DbConnection OpenFlagsDB(const Platform &platform);
 
 // Segmente.mdb with one attempt (storage, charts, history); throws KavioError.
 DbConnection openSegmenteOnce(const Platform &platform);
 
 QString segmentePath(const Platform &platform);
+// The data folder's Flags.mdb; when it has none, the one beside the host's BIA.mdb if that
+// exists; otherwise the data folder's (whose opening then reports it missing).
 QString flagsPath(const Platform &platform);
 
 // The milliseconds a statement waits for a lock held by another connection.

@@ -64,6 +64,7 @@ void TestAbout::aboutWindow()
     // The project's version is 1.0.0.81: major and minor only.
     QCOMPARE(f.lblVersion->text(), u"Version 1.0"_s);
     QCOMPARE(f.cmdSysInfo->text(), u"&Systeminfo..."_s);
+    QCOMPARE(f.lblDataFolder->text(), u"Datenordner: "_s + bed.dir.path());
 
     // No system-information tool is registered here.
     QTest::mouseClick(f.cmdSysInfo, Qt::LeftButton);

@@ -109,7 +109,10 @@ private slots:
         const QStringList before = entriesOf(s.bed.dir.path());
         QCOMPARE(s.run("mnuDatenSichern"), QStringList{kAbgebrochen}); // folder choice cancelled
         QCOMPARE(entriesOf(s.bed.dir.path()), before);
-        QCOMPARE(s.bed.dialogs.prompts, QStringList{QStringLiteral("Ordner für die Sicherung auswählen")});
+        // The caption names the data folder that is saved.
+        QCOMPARE(s.bed.dialogs.prompts,
+                 QStringList{QStringLiteral("Ordner für die Sicherung auswählen (Datenordner: ") + s.bed.dir.path() +
+                             QLatin1Char(')')});
 
         const QString folder = s.bed.path(QStringLiteral("stick"));
         QVERIFY(QDir().mkpath(folder));
@@ -193,7 +196,8 @@ private slots:
             QCOMPARE(bytesOf(live), liveBytes);
             QCOMPARE(entriesOf(s.bed.dir.path()), before);
         }
-        QCOMPARE(s.bed.dialogs.prompts.constFirst(), QStringLiteral("Sicherungsdatei auswählen"));
+        QCOMPARE(s.bed.dialogs.prompts.constFirst(),
+                 QStringLiteral("Sicherungsdatei auswählen (Datenordner: ") + s.bed.dir.path() + QLatin1Char(')'));
 
         s.bed.dialogs.fileAnswer = good;
         s.bed.messages.answer({false});

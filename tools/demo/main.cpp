@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     const QStringList args = app.arguments();
     if (args.size() < 2 || args.contains(QStringLiteral("--help"))) {
-        err << "Aufruf: kavio-demo ORDNER [--version V] [--single] [--port N]\n";
+        err << "Aufruf: kavio-demo-install ORDNER [--version V] [--single] [--port N]\n";
         return 2;
     }
     kavio::demo::HostSettings s;
