@@ -1,9 +1,9 @@
 # Install rules (`cmake --install`) and the Debian package (`cpack`, scripts/package.sh).
 include(GNUInstallDirs)
 
-set(KAVIO_APP_ID de.vendrik.KavioSegment)
+set(KAVIO_APP_ID de.kaviosegment.KavioSegment)
 set(KAVIO_PACKAGE_NAME kaviosegment)
-set(KAVIO_MAINTAINER "Vendrik GmbH <support@vendrik.example>")
+set(KAVIO_MAINTAINER "KavioSegment developers <support@kaviosegment.example>")
 # The day of this version, for the AppStream release entry and the package changelog.
 set(KAVIO_RELEASE_DATE 2026-12-06)
 set(KAVIO_RELEASE_TIME "Sun, 06 Dec 2026 12:00:00 +0000")
@@ -42,7 +42,7 @@ install(FILES ${PROJECT_BINARY_DIR}/gz/changelog.gz DESTINATION ${KAVIO_DOC_DIR}
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${KAVIO_PACKAGE_NAME})
-set(CPACK_PACKAGE_VENDOR "Vendrik GmbH")
+set(CPACK_PACKAGE_VENDOR "KavioSegment developers")
 set(CPACK_PACKAGE_CONTACT ${KAVIO_MAINTAINER})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "segmental bioelectrical impedance analysis for therapy practices")

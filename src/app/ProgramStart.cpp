@@ -16,7 +16,7 @@ void setUpApplication()
 {
     QApplication::setApplicationName(applicationTitle());
     // Lets the desktop match the windows to the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("de.vendrik.KavioSegment"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.kaviosegment.KavioSegment"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 

@@ -8,7 +8,7 @@
 set -euo pipefail
 build=$1
 mode=$2
-app_id=de.vendrik.KavioSegment
+app_id=de.kaviosegment.KavioSegment
 
 work=$(mktemp -d)
 pid=
