@@ -1,6 +1,7 @@
 // Search as you type in the person administration: a host database of 100,000 persons,
 // one keystroke's refill of the list.
 #include "db/Database.h"
+#include "db/SqliteRepository.h"
 #include "db/Statements.h"
 #include "persons/frmImport.h"
 #include "persons/PersonAdmin.h"
@@ -75,7 +76,8 @@ void BM_SearchAsYouType(benchmark::State &state)
 {
     bImportModus = true;
     QWidget main;
-    frmImport window(bed().platform, &main, [] {});
+    SqliteRepository segments(bed().segmentePath());
+    frmImport window(bed().platform, segments, &main, [] {});
     window.show();
     window.findChild<QLineEdit *>(QStringLiteral("TXT_Archiv_Suche_0"))
         ->setText(QString::fromUtf8(kPrefixes[state.range(0)]));
@@ -122,7 +124,8 @@ void BM_EmptySearchListsAll(benchmark::State &state)
 {
     bImportModus = true;
     QWidget main;
-    frmImport window(bed().platform, &main, [] {});
+    SqliteRepository segments(bed().segmentePath());
+    frmImport window(bed().platform, segments, &main, [] {});
     window.show();
     for (auto _ : state) {
         window.fillArchivBIA();

@@ -2,6 +2,7 @@
 
 #include "db/ListRows.h"
 #include "db/Segments.h"
+#include "persons/PersonAdmin.h"
 #include "session/Values.h"
 
 #include <optional>
@@ -59,6 +60,18 @@ public:
     // own, so it may run on any thread while the repository lives.
     virtual ListRows personList(QVector<ListFormatter> formatters = {},
                                 const std::atomic_bool *cancel = nullptr) const = 0;
+
+    // -- The persons of the segment database, for the person administration ----------
+    // The persons whose surname begins with the search text (readPersonList).
+    virtual QList<PersonRow> persons(const QString &searchText) = 0;
+    // The detail boxes of one person (readPersonDetails); nullopt when there is none.
+    virtual std::optional<PersonBoxes> personDetails(qint32 lfdNr) = 0;
+    // Is this person already taken over (personPresent)?
+    virtual bool personPresent(const QString &vorname, const QString &name, const QString &gebDat) = 0;
+    // Takes the person of the boxes over (storePerson); returns its LfdNr.
+    virtual qint64 storePerson(const PersonBoxes &boxes) = 0;
+    // The person and all its measurements, all or nothing (deletePersonWithMeasurements).
+    virtual void deletePerson(qint32 lfdNr) = 0;
 
     // Closes the connection; the next operation opens a new one.
     virtual void release() = 0;

@@ -190,4 +190,29 @@ ListRows SqliteRepository::personList(QVector<ListFormatter> formatters, const s
     return readListRows(db, sql::personListMain(), {}, std::move(formatters), cancel);
 }
 
+QList<PersonRow> SqliteRepository::persons(const QString &searchText)
+{
+    return readPersonList(connection(), searchText);
+}
+
+std::optional<PersonBoxes> SqliteRepository::personDetails(qint32 lfdNr)
+{
+    return readPersonDetails(connection(), lfdNr);
+}
+
+bool SqliteRepository::personPresent(const QString &vorname, const QString &name, const QString &gebDat)
+{
+    return kavio::personPresent(connection(), vorname, name, gebDat);
+}
+
+qint64 SqliteRepository::storePerson(const PersonBoxes &boxes)
+{
+    return kavio::storePerson(connection(), boxes);
+}
+
+void SqliteRepository::deletePerson(qint32 lfdNr)
+{
+    deletePersonWithMeasurements(connection(), lfdNr);
+}
+
 } // namespace kavio

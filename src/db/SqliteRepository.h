@@ -24,6 +24,11 @@ public:
     std::optional<qint16> smallestW50(const SegmentInfo &segment, qint32 person) override;
     ListRows personList(QVector<ListFormatter> formatters = {},
                         const std::atomic_bool *cancel = nullptr) const override;
+    QList<PersonRow> persons(const QString &searchText) override;
+    std::optional<PersonBoxes> personDetails(qint32 lfdNr) override;
+    bool personPresent(const QString &vorname, const QString &name, const QString &gebDat) override;
+    qint64 storePerson(const PersonBoxes &boxes) override;
+    void deletePerson(qint32 lfdNr) override;
     void release() override;
 
 private:

@@ -3,6 +3,7 @@
 #include "app/Conversions.h"
 #include "app/Errors.h"
 #include "db/Database.h"
+#include "db/SegmentRepository.h"
 #include "platform/Messages.h"
 #include "platform/Settings.h"
 #include "ui_frmImport.h"
@@ -22,14 +23,12 @@ const QString kWidthsApp = QStringLiteral("MyApplication");
 const QString kWidthsSection = QStringLiteral("Grid1");
 const QString kWidthsKey = QStringLiteral("ColWidths");
 
-// The segment database could not be opened; its opener has told the operator already.
-struct DatabaseUnavailable {};
-
 } // namespace
 
-frmImport::frmImport(const Platform &platform, QWidget *mainWindow, std::function<void()> refreshMainList)
-    : QWidget(mainWindow, Qt::Window), m_platform(platform), ui(std::make_unique<Ui::frmImport>()),
-      m_mainWindow(mainWindow), m_refreshMainList(std::move(refreshMainList))
+frmImport::frmImport(const Platform &platform, SegmentRepository &segments, QWidget *mainWindow,
+                     std::function<void()> refreshMainList)
+    : QWidget(mainWindow, Qt::Window), m_platform(platform), m_segments(segments),
+      ui(std::make_unique<Ui::frmImport>()), m_mainWindow(mainWindow), m_refreshMainList(std::move(refreshMainList))
 {
     ui->setupUi(this);
     for (int i = 0; i < kDetailBoxes; ++i) {
@@ -138,27 +137,31 @@ void frmImport::fillArchivBIA()
 {
     keepColumnWidths();
     m_model.clear();
-    fillArchiv(dbOpenBIA(m_platform), QStringLiteral("fillArchivBIA"));
+    fillArchiv(
+        [this]() -> QList<PersonRow> {
+            const DbConnection db = dbOpenBIA(m_platform);
+            // The opening rule has told the operator why there is no list.
+            return db.isOpen() ? readPersonList(db, ui->TXT_Archiv_Suche_0->text()) : QList<PersonRow>();
+        },
+        QStringLiteral("fillArchivBIA"));
 }
 
 void frmImport::fillArchivSegmente()
 {
     keepColumnWidths();
     m_model.clear();
-    fillArchiv(dbOpenSegmente(m_platform), QStringLiteral("fillArchivSegmente"));
+    fillArchiv([this] { return m_segments.persons(ui->TXT_Archiv_Suche_0->text()); },
+               QStringLiteral("fillArchivSegmente"));
 }
 
-void frmImport::fillArchiv(DbConnection db, const QString &procedure)
+void frmImport::fillArchiv(const std::function<QList<PersonRow>()> &read, const QString &procedure)
 {
     m_settingWidths = true;
-    if (db.isOpen()) {
-        try {
-            m_model.setRows(readPersonList(db, ui->TXT_Archiv_Suche_0->text()));
-        } catch (const KavioError &e) {
-            m_model.clear();
-            db.close();
-            m_platform.messages->plain(errorForm(e, procedure, kForm));
-        }
+    try {
+        m_model.setRows(read());
+    } catch (const KavioError &e) {
+        m_model.clear();
+        m_platform.messages->plain(errorForm(e, procedure, kForm));
     }
     m_settingWidths = false;
     applyColumnWidths();
@@ -174,12 +177,9 @@ bool frmImport::fTeilnehmerVorhanden(const QString &Vorname, const QString &Name
 {
     if (Vorname.isEmpty())
         return false;
-    // The date is checked before the database is opened.
+    // The date is checked before the database is read.
     birthDayOfBox(GebDat);
-    DbConnection db = dbOpenSegmente(m_platform);
-    if (!db.isOpen())
-        throw DatabaseUnavailable{};
-    return personPresent(db, Vorname, Name, GebDat);
+    return m_segments.personPresent(Vorname, Name, GebDat);
 }
 
 void frmImport::Grid1_SelChange(int row)
@@ -188,11 +188,16 @@ void frmImport::Grid1_SelChange(int row)
     const qint32 n = m_model.text(row, kLfdNrColumn).trimmed().toInt(&ok);
     if (!ok)
         return;
-    DbConnection db = bImportModus ? dbOpenBIA(m_platform) : dbOpenSegmente(m_platform);
-    if (!db.isOpen())
-        return;
     try {
-        const std::optional<PersonBoxes> boxes = readPersonDetails(db, n);
+        std::optional<PersonBoxes> boxes;
+        if (!bImportModus) {
+            boxes = m_segments.personDetails(n);
+        } else {
+            const DbConnection db = dbOpenBIA(m_platform);
+            if (!db.isOpen())
+                return; // the opening rule has told the operator why
+            boxes = readPersonDetails(db, n);
+        }
         if (!boxes) {
             leereTextfelder();
             return;
@@ -200,7 +205,6 @@ void frmImport::Grid1_SelChange(int row)
         for (int i = 0; i < kDetailBoxes; ++i)
             txtTeilnehmer[i]->setText((*boxes)[i]);
     } catch (const KavioError &e) {
-        db.close();
         m_platform.messages->plain(errorForm(e, QStringLiteral("Grid1_SelChange"), kForm));
     }
 }
@@ -225,12 +229,7 @@ void frmImport::cmdCopyPerson_Click()
             m_platform.messages->stop(QStringLiteral("Teilnehmer bereits vorhanden! Vorgang wird abgebrochen"));
             return;
         }
-        DbConnection db = dbOpenSegmente(m_platform);
-        if (!db.isOpen())
-            return;
-        storePerson(db, b);
-    } catch (const DatabaseUnavailable &) {
-        return;
+        m_segments.storePerson(b);
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmdCopyPerson_Click"), kForm));
         return;
@@ -256,10 +255,7 @@ void frmImport::cmdErasePerson_Click()
             m_platform.messages->info(QStringLiteral("Vorgang durch Benutzer abgebrochen!"));
             return;
         }
-        DbConnection db = dbOpenSegmente(m_platform);
-        if (!db.isOpen())
-            return;
-        deletePersonWithMeasurements(db, n);
+        m_segments.deletePerson(n);
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmdErasePerson_Click"), kForm));
         return;

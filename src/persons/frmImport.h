@@ -19,7 +19,7 @@ class frmImport;
 
 namespace kavio {
 
-class DbConnection;
+class SegmentRepository;
 
 // Person administration: takes persons over from the host database (import mode) or
 // deletes them with all their measurements (delete mode), as bImportModus says at
@@ -28,9 +28,12 @@ class DbConnection;
 class frmImport : public QWidget {
     Q_OBJECT
 public:
-    // mainWindow is shown and brought up again on closing; refreshMainList rebuilds its
-    // person list (after a copy, a deletion and on closing).
-    frmImport(const Platform &platform, QWidget *mainWindow, std::function<void()> refreshMainList);
+    // The segment database's persons are read and written through the repository, the
+    // host's persons through their own database. mainWindow is shown and brought up again
+    // on closing; refreshMainList rebuilds its person list (after a copy, a deletion and
+    // on closing).
+    frmImport(const Platform &platform, SegmentRepository &segments, QWidget *mainWindow,
+              std::function<void()> refreshMainList);
     ~frmImport() override;
 
     Ui::frmImport &form() { return *ui; }
@@ -59,7 +62,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void fillArchiv(DbConnection db, const QString &procedure);
+    // Fills the list through read; a failure empties it and is shown with procedure.
+    void fillArchiv(const std::function<QList<PersonRow>()> &read, const QString &procedure);
     void showMode(bool importMode);
     void applyColumnWidths();
     void keepColumnWidths();
@@ -68,6 +72,7 @@ private:
     int pixelsToTwips(int pixels) const;
 
     Platform m_platform;
+    SegmentRepository &m_segments;
     std::unique_ptr<Ui::frmImport> ui;
     QPointer<QWidget> m_mainWindow;
     std::function<void()> m_refreshMainList;

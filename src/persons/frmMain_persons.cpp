@@ -10,7 +10,8 @@ static void openPersonAdministration(frmMain &main, bool importMode)
     main.hide();
     bImportModus = importMode;
     // Modeless; it lives only while it is open and gives the main window back on closing.
-    auto *window = new frmImport(main.platform(), &main, [&main] { main.fillPatientenDaten(); });
+    auto *window =
+        new frmImport(main.platform(), main.session().repository(), &main, [&main] { main.fillPatientenDaten(); });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

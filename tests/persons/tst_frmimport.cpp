@@ -1,5 +1,6 @@
 // The person administration window as the operator uses it, on its own and opened from the main window.
 #include "db/Database.h"
+#include "db/SqliteRepository.h"
 #include "persons/frmImport.h"
 #include "TestBed.h"
 #include "workstation/frmMain.h"
@@ -156,7 +157,8 @@ private slots:
         bed.addPerson("SCHMIDT", "HANS", QDate(1949, 1, 9));
         const QByteArray hostBefore = checksum(bed.biaPath());
         bImportModus = true;
-        frmImport w(bed.platform, nullptr, [] {});
+        SqliteRepository segments(bed.segmentePath());
+        frmImport w(bed.platform, segments, nullptr, [] {});
         w.show();
         QVERIFY(pick(w, person[0], person[1]));
         for (const QString &e : person.mid(2))
@@ -208,7 +210,8 @@ private slots:
         if (locked)
             db.exec("CREATE TRIGGER locked BEFORE DELETE ON ArmLi BEGIN SELECT RAISE(ABORT, 'ArmLi gesperrt'); END");
         bImportModus = false;
-        frmImport w(bed.platform, nullptr, [] {});
+        SqliteRepository segments(bed.segmentePath());
+        frmImport w(bed.platform, segments, nullptr, [] {});
         w.show();
         if (pick)
             QVERIFY(::pick(w, "Müller", "Anna"));
@@ -236,7 +239,8 @@ private slots:
         TestBed bed(TestBed::Options{.hostDatabase = false});
         bed.addPerson("Schmidt", "Hans");
         bImportModus = true;
-        frmImport w(bed.platform, nullptr, [] {});
+        SqliteRepository segments(bed.segmentePath());
+        frmImport w(bed.platform, segments, nullptr, [] {});
         w.show();
         QCOMPARE(w.gridModel().rowCount(), 0);
         click(&w, "optDelete");
