@@ -15,6 +15,9 @@ namespace kavio {
 void setUpApplication()
 {
     QApplication::setApplicationName(applicationTitle());
+    // The program ends through its main window only: while that is hidden behind the
+    // person window, the last message box closing must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 

@@ -9,6 +9,7 @@
 #include "workstation/ListReader.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 
 static void initKavioResources()
@@ -178,6 +179,8 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     closePortIfOpen();
     QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        QCoreApplication::quit(); // the last window closing does not end the program by itself
 }
 
 void frmMain::closePortIfOpen()

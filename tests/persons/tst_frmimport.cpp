@@ -1,6 +1,10 @@
 // The person administration window as the operator uses it, on its own and opened from the main window.
+#include "app/frmSplash.h"
+#include "app/ProgramStart.h"
+#include "BoxCloser.h"
 #include "db/Database.h"
 #include "persons/frmImport.h"
+#include "platform/QtMessages.h"
 #include "TestBed.h"
 #include "workstation/frmMain.h"
 
@@ -10,6 +14,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace kavio;
 using namespace kavio::test;
@@ -70,6 +75,33 @@ bool inMainList(frmMain &main, const QString &text)
         if (!m->match(m->index(0, c), Qt::DisplayRole, text, 1, Qt::MatchExactly).isEmpty())
             return true;
     return false;
+}
+
+// Counts the requests to end the program; while blocking, keeps them from taking effect.
+class QuitWatch final : public QObject {
+public:
+    QuitWatch() { qApp->installEventFilter(this); }
+    ~QuitWatch() override { qApp->removeEventFilter(this); }
+    int requests = 0;
+    bool blocking = true;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != qApp || event->type() != QEvent::Quit)
+            return false;
+        ++requests;
+        return blocking;
+    }
+};
+
+// Runs the program's event loop, as it runs in operation, while steps does its work; at the latest
+// after ten seconds the loop is left.
+void inEventLoop(QObject *context, const std::function<void()> &steps)
+{
+    QTimer::singleShot(0, context, steps);
+    QTimer::singleShot(10000, context, [] { QCoreApplication::exit(1); });
+    QApplication::exec();
 }
 
 } // namespace
@@ -228,6 +260,52 @@ private slots:
         QCOMPARE(scalar(seg, "SELECT COUNT(*) FROM tblTeilnehmerSegmente").toInt(), 1);
         QCOMPARE(listed(w), gone ? QStringList{"Schmidt"} : (QStringList{"Müller", "Schmidt"}));
         QCOMPARE(boxes(w).join(QString()).isEmpty(), gone || !pick);
+    }
+
+    // With the main window hidden, real message boxes of the person window come and go on every path
+    // that shows two of them; the program goes on until its main window is closed.
+    void realMessageBoxesKeepTheProgram()
+    {
+        setUpApplication();
+        TestBed bed;
+        bed.addPerson("SCHMIDT", "HANS", QDate(1949, 1, 9));
+        QtMessages messages(applicationTitle());
+        bed.platform.messages = &messages;
+        BoxCloser closer({"Nein", "Ja", "OK", "Ja", "OK", "Ja", "OK", "Nein", "OK"});
+        frmMain main(bed.platform);
+        main.show();
+        QuitWatch quit;
+        bool walked = false;
+        inEventLoop(&main, [&] {
+            main.mnuImport_Click();
+            frmImport *w = main.findChild<frmImport *>();
+            // Each path ends back in the event loop, where an ending of the program would take effect.
+            const auto path = [&](const char *button) {
+                click(w, button);
+                QCoreApplication::processEvents();
+            };
+            QVERIFY(pick(*w, "Schmidt", "Hans"));
+            path("cmdCopyPerson"); // present already
+            w->txtTeilnehmer[1]->clear();
+            path("cmdCopyPerson"); // no first name
+            w->txtTeilnehmer[1]->setText(u"Hans"_s);
+            w->txtTeilnehmer[3]->setText(u"31.02.1968"_s);
+            path("cmdCopyPerson"); // no date
+            click(w, "optDelete");
+            QVERIFY(pick(*w, "SCHMIDT", "HANS"));
+            path("cmdErasePerson"); // answered No
+            walked = !main.isVisible() && w->isVisible();
+            QCoreApplication::exit(0);
+        });
+        QVERIFY(walked);
+        QCOMPARE(closer.texts().size(), 9);
+        QCOMPARE(closer.texts().last(), u"Vorgang durch Benutzer abgebrochen!"_s);
+        QCOMPARE(quit.requests, 0);
+
+        // Closing the main window ends the program.
+        quit.blocking = false;
+        inEventLoop(&main, [&] { main.close(); });
+        QCOMPARE(quit.requests, 1);
     }
 
     // Without a host database the operator is told once and can still delete.
