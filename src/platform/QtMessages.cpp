@@ -23,6 +23,7 @@ void QtMessages::show(const QString &text, MsgIcon icon, const QString &title)
 {
     QMessageBox box(toIcon(icon), title.isEmpty() ? m_title : title, text, QMessageBox::Ok,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // names typed or taken over are shown as they stand, never as markup
     box.exec();
 }
 
@@ -30,6 +31,7 @@ bool QtMessages::ask(const QString &text, MsgIcon icon, const QString &title)
 {
     QMessageBox box(toIcon(icon), title.isEmpty() ? m_title : title, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     QPushButton *yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
     box.setDefaultButton(yes);

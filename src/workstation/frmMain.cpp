@@ -79,6 +79,10 @@ void frmMain::collectControls()
         for (int q = 0; q < 6; ++q)
             valueFields[storeIndex(static_cast<Quantity>(q), s)] =
                 findChild<QLineEdit *>(valueFieldName(static_cast<Quantity>(q), s));
+    // The person's data as stored, never read as markup.
+    for (QLabel *l :
+         {ui->LBL_Top_Name, ui->LBL_Top_Vorname, ui->LBL_Top_GebDat, ui->LBL_Top_Alter, ui->LBL_Top_PNUMMER})
+        l->setTextFormat(Qt::PlainText);
     ui->txtFKTN->setVisible(false);
     ui->lblTemp->setVisible(false);
     ui->Image1->setVisible(false);

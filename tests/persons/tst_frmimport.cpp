@@ -10,6 +10,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -306,6 +307,42 @@ private slots:
         quit.blocking = false;
         inEventLoop(&main, [&] { main.close(); });
         QCOMPARE(quit.requests, 1);
+    }
+
+    // Names holding markup read as typed in every question about them and in the main window's label.
+    void markupNamesShownAsTyped()
+    {
+        TestBed bed;
+        DbConnection::open(bed.biaPath())
+            .exec("INSERT INTO Teilnehmer (Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes) "
+                  "VALUES ('<b>Fett</b>', '<script>x()</script>', 0, '1970-01-01', '', '', '', 0)");
+        QtMessages messages(applicationTitle());
+        bed.platform.messages = &messages;
+        BoxCloser closer({"Nein", "Ja", "Nein"});
+        frmMain main(bed.platform);
+        main.show();
+        main.mnuImport_Click();
+        QPointer<frmImport> w = main.findChild<frmImport *>();
+        QTest::keyClicks(w->TXT_Archiv_Suche[0], u"<"_s);
+        QVERIFY(pick(*w, "<b>Fett</b>", "<script>x()</script>"));
+        click(w, "cmdCopyPerson");
+        click(w, "optDelete");
+        QVERIFY(pick(*w, "<b>Fett</b>", "<script>x()</script>"));
+        click(w, "cmdErasePerson");
+        w->close();
+        QCOMPARE(closer.texts().mid(1),
+                 (QStringList{"Wollen Sie <script>x()</script> <b>Fett</b>\rzur Gliederanalyse hinzufügen",
+                              "Wollen Sie den Teilnehmer <script>x()</script> <b>Fett</b> wirklich löschen?",
+                              "Vorgang durch Benutzer abgebrochen!"}));
+        for (const BoxCloser::Seen &box : closer.seen)
+            QCOMPARE(box.visibleText, box.text);
+
+        QTest::mouseClick(main.findChild<QAbstractButton *>(u"cmdPatientAuswahl"_s), Qt::LeftButton);
+        auto *list = main.findChild<QTableView *>(u"ocxFlex"_s);
+        QTRY_COMPARE(list->model()->rowCount(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+        QCOMPARE(shownText(*main.findChild<QLabel *>(u"LBL_Top_Name"_s)), u"<b>Fett</b>"_s);
+        QCOMPARE(shownText(*main.findChild<QLabel *>(u"LBL_Top_Vorname"_s)), u"<script>x()</script>"_s);
     }
 
     // Without a host database the operator is told once and can still delete.
