@@ -80,4 +80,9 @@ SaveResult saveSecondMeasurement(const QString &dbPath, const QString &segment, 
     return result;
 }
 
+bool deletePersonsMeasurement(const DbConnection &db, const QString &segment, qint32 fktn, qint32 messId)
+{
+    return db.exec(sql::deleteMeasurement(segment), {messId, fktn}).numRowsAffected() == 1;
+}
+
 } // namespace kavio

@@ -9,6 +9,8 @@
 
 namespace kavio {
 
+class DbConnection;
+
 // The six values of one segment, taken from the 24-element value store.
 struct SegmentValues {
     qint16 w5 = 0, w50 = 0, w100 = 0;
@@ -40,6 +42,11 @@ SaveResult saveFirstMeasurement(const QString &dbPath, const QString &segment, q
 // changes, or none. Only W50 is checked (> 0); reactances are ignored.
 SaveResult saveSecondMeasurement(const QString &dbPath, const QString &segment, qint32 fktn, const QDate &day,
                                  const SegmentValues &values);
+
+// Deletes measurement messId of the segment table when it is the person's; false, with
+// nothing deleted, when the table holds no such measurement of that person. Throws
+// KavioError on a database failure.
+bool deletePersonsMeasurement(const DbConnection &db, const QString &segment, qint32 fktn, qint32 messId);
 
 // The time as it is stored in Uhrzeit.
 QString storedTime(const QTime &time);

@@ -72,7 +72,7 @@ QString minW50(const QString &seg)
 
 QString deleteMeasurement(const QString &seg)
 {
-    return QStringLiteral("DELETE FROM %1 WHERE MessID = ?").arg(segmentTable(seg));
+    return QStringLiteral("DELETE FROM %1 WHERE MessID = ? AND FKTN = ?").arg(segmentTable(seg));
 }
 
 QString deletePersonMeasurements(const QString &seg)

@@ -28,7 +28,7 @@ QString trendRows(const QString &seg);
 QString comparisonRows(const QString &seg);
 // Smallest W50 of a person: FKTN -> MIN(W50) (NULL when there is no row).
 QString minW50(const QString &seg);
-// Delete one measurement: MessID.
+// Delete one measurement of a person: MessID, FKTN.
 QString deleteMeasurement(const QString &seg);
 // Delete all measurements of a person in one table: FKTN.
 QString deletePersonMeasurements(const QString &seg);

@@ -2,6 +2,7 @@
 #include "app/Conversions.h"
 #include "app/Errors.h"
 #include "db/Database.h"
+#include "db/MeasurementStore.h"
 #include "db/Statements.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -65,7 +66,12 @@ void frmMain::cmdErase_Click()
             if (!db.isOpen()) // the opening rule has told the operator why
                 throw KavioError(91, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt"));
             const qint32 messId = toInt32(ui->txtMessNr->text());
-            db.exec(sql::deleteMeasurement(strSegment), {messId});
+            if (!deletePersonsMeasurement(db, strSegment, toInt32(ui->txtFKTN->text()), messId)) {
+                m_platform.messages->info(QStringLiteral("Die Messung Nr. %1 ist keine Messung dieser Person in "
+                                                         "diesem Segment. Es wurde nichts gelöscht.")
+                                              .arg(messId));
+                return;
+            }
         }
         fillGRDMessungen(strSegment, toInt32(ui->txtFKTN->text()));
         ui->grdMessungen->viewport()->update();
