@@ -240,6 +240,28 @@ private slots:
         QVERIFY(!leastSquares({4.0, {}, {}}));
     }
 
+    // A day without an after-therapy value keeps its bar of 0 but not its place in the after-therapy
+    // trend line, whether the value is missing or stored as 0; the before-therapy line keeps every day.
+    void trendLinesOverMeasuredValuesOnly_data()
+    {
+        QTest::addColumn<QVariant>("missing");
+        QTest::newRow("no value") << QVariant();
+        QTest::newRow("value 0") << QVariant(0);
+    }
+    void trendLinesOverMeasuredValuesOnly()
+    {
+        QFETCH(QVariant, missing);
+        const QDate day(2026, 1, 1);
+        const ChartData c = inverseRChart(
+            {{day, 520, missing, 520, 60}, {day.addDays(1), 500, 500, 500, 60}, {day.addDays(2), 480, 400, 480, 60}});
+        QCOMPARE(c.cells[1].mid(0, 3), (Column{0.0, 1 / (500 + 0.000001), 1 / (400 + 0.000001)}));
+        const std::optional<TrendLine> after = c.trends.value(1);
+        QVERIFY(after && after->firstRow == 1 && after->lastRow == 2);
+        QVERIFY(qAbs(after->at(1) - *c.cells[1][1]) < 1e-12 && qAbs(after->at(2) - *c.cells[1][2]) < 1e-12);
+        const std::optional<TrendLine> before = c.trends.value(0);
+        QVERIFY(before && before->firstRow == 0 && before->lastRow == 2);
+    }
+
     // No segment: nothing changes. No records: the steps before "Keine Daten" show; the chart
     // stays prepared, undrawn, unprintable. Ten days of R5, the newest (later the same day) without
     // W50: Xc/R (50 kHz values) keeps the rows before it, undrawn; 1/R shows the oldest and the six
