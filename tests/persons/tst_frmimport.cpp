@@ -345,6 +345,36 @@ private slots:
         QCOMPARE(shownText(*main.findChild<QLabel *>(u"LBL_Top_Vorname"_s)), u"<script>x()</script>"_s);
     }
 
+    // Search and duplicate test ignore letter case, not accents: ü is Ü, never u.
+    void nameMatching()
+    {
+        TestBed bed;
+        bed.addPerson("Müller", "Anna", QDate(1958, 3, 14));
+        bed.addPerson("MÜLLER", "Bernd");
+        bed.addPerson("Muller", "Carl");
+        bed.addPerson("Mueller", "Dora");
+        bed.addPerson("Weiß", "Emil");
+        const DbConnection db = DbConnection::open(bed.segmentePath());
+        const QList<std::pair<QString, QStringList>> searches{
+            {"Mu", {"Mueller Dora", "Muller Carl"}},
+            {"mü", {"Müller Anna", "MÜLLER Bernd"}},
+            {"MÜL", {"Müller Anna", "MÜLLER Bernd"}},
+            {"Mu\u0308", {"Müller Anna", "MÜLLER Bernd"}}, // diaeresis typed apart
+            {"mue", {"Mueller Dora"}},
+            {"WEISS", {"Weiß Emil"}},
+            {"Wei", {"Weiß Emil"}},
+        };
+        for (const auto &[prefix, expected] : searches) {
+            QStringList got;
+            for (const PersonRow &row : readPersonList(db, prefix))
+                got << row[0] + ' ' + row[1];
+            QCOMPARE(got, expected);
+        }
+        QVERIFY(!personPresent(db, "Anna", "Muller", "14.03.1958"));
+        QVERIFY(!personPresent(db, "Anna", "Mueller", "14.03.1958"));
+        QVERIFY(personPresent(db, "ANNA", "müller", "14.03.1958"));
+    }
+
     // Without a host database the operator is told once and can still delete.
     void hostDatabaseMissing()
     {
