@@ -4,7 +4,9 @@
 #include "TestBed.h"
 #include "workstation/frmMain.h"
 
+#include <functional>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
@@ -243,6 +245,61 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(bed.messages.texts(), QStringList{kWrong});
         QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
+        socat.terminate();
+        socat.waitForFinished();
+    }
+
+    // Over a pseudo-terminal pair with the real line, which announces nothing new while the receive
+    // handler runs: records arriving while one of its messages is open are handled once it is closed
+    // (refused ones one message each, a sound one taken), and those of the time without a segment never
+    // fill a field after one is chosen.
+    void recordsArrivingWhileAMessageIsOpen()
+    {
+        TestBed bed;
+        const QString dev = bed.dir.path();
+        QtSerialLine serial(dev);
+        bed.platform.serial = &serial;
+        bed.messages.defaultAnswer = true;
+        QProcess socat;
+        socat.start(QStringLiteral("socat"),
+                    {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
+        QTRY_VERIFY(QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"));
+        frmMain w(bed.platform);
+        QVERIFY(w.bAutoMessung);
+        w.strSegment = QStringLiteral("ArmRe");
+        w.reopenPortForMeasurement();
+        QFile device(dev + "/device");
+        QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+
+        // While a message is open the device sends the next chunk and the program's event loop runs.
+        QList<QByteArray> sentWhileOpen;
+        std::function<void()> whileOpen = [&] {
+            if (!sentWhileOpen.isEmpty())
+                device.write(sentWhileOpen.takeFirst());
+            QTest::qWait(100);
+            bed.messages.whileOpen = whileOpen;
+        };
+        bed.messages.whileOpen = whileOpen;
+        bed.messages.clear();
+        sentWhileOpen = {"ALM050 1111,0111;\r\nALM100 1111,0111;\r\n", "ARM050 2900,0310;\r\n"};
+        device.write("ALM005 1111,0111;\r\n");
+        QTRY_COMPARE(bed.messages.count(), 3);
+        QTRY_COMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
+        QCOMPARE(bed.messages.texts(), QStringList({kWrong, kWrong, kWrong}));
+
+        bed.messages.clear();
+        w.strSegment.clear();
+        const QString before = field(w, "txtW50BeinLinks");
+        sentWhileOpen = {"BLM050 3333,0333;\r\nBLM050 3444,0344;\r\n"};
+        device.write("BLM050 3222,0322;\r\n");
+        QTRY_COMPARE(bed.messages.count(), 3);
+        w.strSegment = QStringLiteral("BeinLi");
+        device.write("\r\n");
+        QTest::qWait(200);
+        QCOMPARE(field(w, "txtW50BeinLinks"), before);
+        QCOMPARE(bed.messages.texts(), QStringList({kChoose, kChoose, kChoose}));
+        device.write("BLM050 3555,0355;\r\n");
+        QTRY_COMPARE(field(w, "txtW50BeinLinks"), QStringLiteral("356"));
         socat.terminate();
         socat.waitForFinished();
     }
