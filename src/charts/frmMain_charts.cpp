@@ -36,6 +36,18 @@ void frmMain::setupCharts()
 void frmMain::ChartDatenLeeren()
 {
     showChart(ui->MSChart, clearedChart());
+    m_chartOwner.reset();
+}
+
+void frmMain::chartDrawn(qint32 fktn, const QString &segment)
+{
+    bGraphGezeichnet = true;
+    m_chartOwner = ChartOwner{fktn,
+                              segment,
+                              {QStringLiteral("Name: ") + ui->LBL_Top_Name->text(),
+                               QStringLiteral("Vorname: ") + ui->LBL_Top_Vorname->text(),
+                               QStringLiteral("Geburtsdatum: ") + ui->LBL_Top_GebDat->text(),
+                               QStringLiteral("Segment: ") + ui->lblSegmentAktuell->text()}};
 }
 
 void frmMain::cmdGraph_Click()
@@ -93,12 +105,13 @@ void frmMain::Draw_1durchR_Graph(const QString &field, qint32 fktn, int seriesCo
         return;
     }
     showChart(ui->MSChart, preparedChart(seriesCount));
+    m_chartOwner.reset();
     if (records.isEmpty()) {
         m_platform.messages->plain(QStringLiteral("Keine Daten"));
         return;
     }
     showChart(ui->MSChart, inverseRChart(records));
-    bGraphGezeichnet = true;
+    chartDrawn(fktn, strSegment);
 }
 
 void frmMain::Draw_Xc_Graph(qint32 fktn, const QString &segment)
@@ -120,7 +133,7 @@ void frmMain::Draw_Xc_Graph(qint32 fktn, const QString &segment)
         return;
     }
     showChart(ui->MSChart, chart);
-    bGraphGezeichnet = true;
+    chartDrawn(fktn, segment);
 }
 
 bool frmMain::fDruckbereit(const QString &segment)
@@ -135,7 +148,12 @@ static PagePicture pictureOf(const QLabel *label)
 
 void frmMain::cmdPrintOut_Click()
 {
-    if (!fDruckbereit(strSegment)) {
+    // The chart on show may be another person's or segment's, drawn before the choice changed.
+    bool isNumber = false;
+    const qint32 chosen = ui->txtFKTN->text().trimmed().toInt(&isNumber);
+    const bool chartOfChoice =
+        m_chartOwner && isNumber && m_chartOwner->fktn == chosen && m_chartOwner->segment == strSegment;
+    if (!fDruckbereit(strSegment) || !chartOfChoice) {
         m_platform.messages->plain(QStringLiteral("Keine Daten zum Druck vorhanden"));
         return;
     }
@@ -143,10 +161,7 @@ void frmMain::cmdPrintOut_Click()
     page.chart = ui->MSChart;
     page.companyLogo = pictureOf(ui->imgCompLogo);
     page.programLogo = pictureOf(ui->imgProgLogo);
-    page.header = {QStringLiteral("Name: ") + ui->LBL_Top_Name->text(),
-                   QStringLiteral("Vorname: ") + ui->LBL_Top_Vorname->text(),
-                   QStringLiteral("Geburtsdatum: ") + ui->LBL_Top_GebDat->text(),
-                   QStringLiteral("Segment: ") + ui->lblSegmentAktuell->text()};
+    page.header = m_chartOwner->header;
     page.legend = chartPageLegend(ui->lbl1durchR->text());
     try {
         if (!m_platform.printers)

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -162,11 +163,21 @@ private:
     void setupDevice();
     void setupCharts();
     void bindPersonList(std::unique_ptr<ListModel> model);
+    // A chart was drawn of the person's values in the segment: remembered for its print-out.
+    void chartDrawn(qint32 fktn, const QString &segment);
 
     Platform m_platform;
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<ListModel> m_personModel;
     std::unique_ptr<ListModel> m_measurementModel;
+    // Whose values the chart shows, taken when it was drawn: the print-out names them, and
+    // only while they are still the chosen person and segment.
+    struct ChartOwner {
+        qint32 fktn = 0;
+        QString segment;
+        QStringList header; // the page's Name, Vorname, Geburtsdatum and Segment lines
+    };
+    std::optional<ChartOwner> m_chartOwner;
     std::unique_ptr<ListReader> m_personListReader; // last: stopped before anything it fills goes
 
     friend class MainWindowAccess;

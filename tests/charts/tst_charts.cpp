@@ -12,6 +12,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
+#include <QFile>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPointer>
@@ -306,7 +307,46 @@ private slots:
                                           "Formular frmMain"}));
     }
 
-    // The person shown now eleven lines below the credit line at y 1000; the drawn chart's
+    // The print-out names the person and segment whose values the chart plots: after another person or
+    // segment is chosen, the chart drawn before is not printed under the new choice.
+    void printOutOfTheChartsOwnPerson()
+    {
+        const qint64 other = tb->addPerson(QStringLiteral("Anders"), QStringLiteral("Bea"));
+        addDays(QStringLiteral("ArmLi"), 3);
+        addDays(QStringLiteral("ArmLi"), 3, 400, other);
+        choose(QStringLiteral("ArmLi"));
+        ui().lblSegmentAktuell->setText(QStringLiteral("Arm links"));
+        click(QStringLiteral("cmdGraph"));
+        const auto choosePerson = [&](qint64 fktn, const QString &name, const QString &vorname) {
+            ui().txtFKTN->setText(QString::number(fktn));
+            ui().LBL_Top_Name->setText(name);
+            ui().LBL_Top_Vorname->setText(vorname);
+        };
+        const auto printed = [&] {
+            QFile::remove(tb->pdfPath());
+            click(QStringLiteral("cmdPrintOut"));
+            return PdfPage(tb->pdfPath()).words;
+        };
+        choosePerson(other, QStringLiteral("Anders"), QStringLiteral("Bea"));
+        QCOMPARE(printed(), QStringList());
+        QCOMPARE(msgs.texts, QStringList{"Keine Daten zum Druck vorhanden"});
+        click(QStringLiteral("cmdGraph"));
+        choosePerson(person, QStringLiteral("Musterfrau"), QStringLiteral("Erika"));
+        QCOMPARE(printed(), QStringList());
+        choosePerson(other, QStringLiteral("Anders"), QStringLiteral("Bea"));
+        w->strSegment = QStringLiteral("ArmRe");
+        QCOMPARE(printed(), QStringList());
+        QCOMPARE(msgs.texts.size(), 3);
+        w->strSegment = QStringLiteral("ArmLi");
+        ui().LBL_Top_Name->setText(QStringLiteral("Umbenannt")); // the label alone changes nothing
+        const QStringList page = printed();
+        QVERIFY2(page.contains("Anders") && page.contains("Bea") && page.contains("links") &&
+                     !page.contains("Umbenannt") && !page.contains("Musterfrau"),
+                 qPrintable(page.join(u' ')));
+        QCOMPARE(msgs.texts.size(), 3);
+    }
+
+    // The chart's person eleven lines below the credit line at y 1000; the drawn chart's
     // legend 25 lines further in the largest font up to 10 pt that fits its longest line; the
     // chart fitted by width (wide) or height (tall), three quarters of that, from (3000, 2000).
     void printedPage_data()
@@ -329,9 +369,9 @@ private slots:
         QFETCH(QStringList, legend);
         addDays(QStringLiteral("ArmLi"), 4);
         choose(QStringLiteral("ArmLi"));
+        ui().LBL_Top_Name->setText(QStringLiteral("Beispiel"));
         click(button);
         ui().MSChart->resize(chartSize);
-        ui().LBL_Top_Name->setText(QStringLiteral("Beispiel"));
         click(QStringLiteral("cmdPrintOut"));
 
         const PdfPage page(tb->pdfPath());
