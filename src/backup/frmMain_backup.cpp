@@ -16,6 +16,14 @@ namespace {
 const QString kAbgebrochen = QStringLiteral("Vorgang abgebrochen");
 const QString kKeineSicherung = QStringLiteral("Diese Datei ist keine Sicherungdatei!");
 
+void closeOtherWindows(const QWidget *main)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w != main)
+            w->close();
+}
+
 } // namespace
 
 void frmMain::mnuDatenSichern_Click()
@@ -61,8 +69,13 @@ void frmMain::mnuDatenWiederherstellen_Click()
         return;
     }
     const RestoreResult result = restoreSegmentDatabase(
-        chosen, segmentePath(m_platform), m_platform.folder->file(safetyCopyName(m_platform.clock->now())),
-        [this] { releaseDatabase(); });
+        chosen, segmentePath(m_platform), m_platform.folder->file(safetyCopyName(m_platform.clock->now())), [this] {
+            releaseDatabase();
+            // Another window still reading the file (the history list) goes with what it
+            // holds: the program ends after the restore anyway.
+            if (!openConnectionsOn(segmentePath(m_platform)).isEmpty())
+                closeOtherWindows(this);
+        });
     if (!result.ok) {
         messages.stop(QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\n") + result.error +
                       (result.liveChanged ? QString() : QStringLiteral("\nDie bisherigen Daten sind unverändert.")));
@@ -71,10 +84,7 @@ void frmMain::mnuDatenWiederherstellen_Click()
     messages.info(QStringLiteral("Datei wiederhergestellt, das Programm wird beendet."));
 
     // The next start works on the restored file; nothing of this run may touch it again.
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        if (w != this)
-            w->close();
+    closeOtherWindows(this);
     close();
 }
 

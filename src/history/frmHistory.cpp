@@ -220,6 +220,7 @@ void frmHistory::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    m_db.close(); // a closed window holds nothing of the database, even before it is gone
     QMainWindow::closeEvent(event);
 }
 

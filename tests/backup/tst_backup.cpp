@@ -10,6 +10,9 @@
 #include <csignal>
 #include <QAction>
 #include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
 #include <QTest>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -215,6 +218,28 @@ private slots:
         const QString safety = s.bed.path(QStringLiteral("vor_Wiederherstellung_06-12-2026_10-30-00_Segmente.mdb"));
         QCOMPARE(rowCount(safety), 11);
         QCOMPARE(rowCount(safety, QStringLiteral("BeinRe")), 0);
+    }
+
+    // The history window reads the live file; the restore closes it instead of refusing.
+    void restoreWhileTheHistoryWindowIsOpen()
+    {
+        Station s;
+        const QString live = s.bed.segmentePath();
+        const QString good = s.bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
+        QVERIFY(DatenbankSichern(live, good, false));
+        s.w->strSegment = QStringLiteral("ArmLi");
+        s.w->findChild<QLineEdit *>(QStringLiteral("txtFKTN"))->setText(QStringLiteral("1"));
+        s.w->findChild<QRadioButton *>(QStringLiteral("optAL"))->setChecked(true);
+        QCOMPARE(s.run("mnuExportHistory"), QStringList());
+        QPointer<QWidget> history = s.w->findChild<QWidget *>(QStringLiteral("frmHistory"));
+        QVERIFY(history && history->isVisible() && !openConnectionsOn(live).isEmpty());
+        s.bed.dialogs.fileAnswer = good;
+        s.bed.messages.defaultAnswer = true;
+        QCOMPARE(
+            s.run("mnuDatenWiederherstellen"),
+            (QStringList{kWiederherstellen, QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
+        QVERIFY(!history || !history->isVisible());
+        QVERIFY(openConnectionsOn(live).isEmpty());
     }
 
     // A backup taken while another connection keeps committing is one committed state.
