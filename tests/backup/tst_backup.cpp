@@ -16,6 +16,7 @@
 #include <QTest>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace kavio;
@@ -240,6 +241,38 @@ private slots:
             (QStringList{kWiederherstellen, QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
         QVERIFY(!history || !history->isVisible());
         QVERIFY(openConnectionsOn(live).isEmpty());
+    }
+
+    // A restored file keeps the live file's owner and mode; a backup gets the mode a copy would get.
+    void filesKeepTheirModes()
+    {
+        TestBed bed;
+        const QString live = bed.segmentePath();
+        const QString backup = bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
+        const mode_t umaskBefore = ::umask(022);
+        QVERIFY(QFile::setPermissions(live, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(DatenbankSichern(live, backup, false));
+        const auto modeOf = [](const QString &path) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        QCOMPARE(modeOf(backup), 0644);
+
+        QVERIFY(::chmod(QFile::encodeName(live).constData(), 0660) == 0);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QVERIFY(::chown(QFile::encodeName(live).constData(), 65534, 65534) == 0);
+        const RestoreResult r =
+            restoreSegmentDatabase(backup, live, bed.path(QStringLiteral("vorher_Segmente.mdb")), {});
+        ::umask(umaskBefore);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(modeOf(live), 0660);
+        QCOMPARE(modeOf(r.safetyCopy), 0640);
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(live).constData(), &st) == 0);
+        if (root)
+            QVERIFY(st.st_uid == 65534 && st.st_gid == 65534);
     }
 
     // A backup taken while another connection keeps committing is one committed state.
