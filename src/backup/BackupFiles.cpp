@@ -509,10 +509,11 @@ QString OrdnerAuswaehlen(FileDialogs &dialogs, QString &prompt)
 
 QString databaseFileFilter()
 {
-    return QStringLiteral("Microsoft Access-Datenbanken (*.mdb) (*Segmente.mdb);;"
-                          "Add-Ins (*.mda) (*.mda);;"
-                          "Arbeitsgruppen-Dateien (*.mdw) (*.mdw);;"
-                          "MDE-Dateien (*.mde) (*.mde)");
+    // The file dialog shows each entry as it stands: one pattern in parentheses, no more.
+    return QStringLiteral("Microsoft Access-Datenbanken (*Segmente.mdb);;"
+                          "Add-Ins (*.mda);;"
+                          "Arbeitsgruppen-Dateien (*.mdw);;"
+                          "MDE-Dateien (*.mde)");
 }
 
 QString DateiOeffnenDialog(FileDialogs &dialogs, QString &startFolder, QString &title)
