@@ -41,6 +41,14 @@ void trickle(FakeSerialLine &line, const QByteArray &text)
         line.receive(QByteArray(1, c));
 }
 
+// Joins <dev>/COM3, the program's end, and <dev>/device, the sending end, by a pseudo-terminal pair.
+bool joinPtys(QProcess &socat, const QString &dev)
+{
+    socat.start(QStringLiteral("socat"),
+                {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
+    return QTest::qWaitFor([&] { return QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"); });
+}
+
 // Runs the simulator while the window handles events; the milliseconds it took, -1 on failure.
 qint64 simulate(const QString &device, const QStringList &arguments)
 {
@@ -210,10 +218,8 @@ private slots:
         QtSerialLine serial(dev);
         bed.platform.serial = &serial;
         bed.messages.defaultAnswer = true;
-        QProcess socat; // joins <dev>/COM3, the program's end, and <dev>/device, the simulator's
-        socat.start(QStringLiteral("socat"),
-                    {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
-        QTRY_VERIFY(QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"));
+        QProcess socat;
+        QVERIFY(joinPtys(socat, dev));
         QVERIFY(serialDevicePath(42, dev) == QStringLiteral("/dev/ttyS41") && !QFile::exists("/dev/ttyS41"));
         for (const char *port : {"42", "70000", "COM3"}) {
             bed.settings.setAppSetting("KAVIO_PLUS", "Einstellungen", "Port", QString::fromLatin1(port));
@@ -261,9 +267,7 @@ private slots:
         bed.platform.serial = &serial;
         bed.messages.defaultAnswer = true;
         QProcess socat;
-        socat.start(QStringLiteral("socat"),
-                    {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
-        QTRY_VERIFY(QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"));
+        QVERIFY(joinPtys(socat, dev));
         frmMain w(bed.platform);
         QVERIFY(w.bAutoMessung);
         w.strSegment = QStringLiteral("ArmRe");
