@@ -47,7 +47,9 @@ void frmMain::chartDrawn(qint32 fktn, const QString &segment)
                               {QStringLiteral("Name: ") + ui->LBL_Top_Name->text(),
                                QStringLiteral("Vorname: ") + ui->LBL_Top_Vorname->text(),
                                QStringLiteral("Geburtsdatum: ") + ui->LBL_Top_GebDat->text(),
-                               QStringLiteral("Segment: ") + ui->lblSegmentAktuell->text()}};
+                               QStringLiteral("Segment: ") + ui->lblSegmentAktuell->text()},
+                              printJobName(QStringLiteral("Verlauf ") + ui->lblSegmentAktuell->text().trimmed(),
+                                           ui->LBL_Top_Name->text(), ui->LBL_Top_Vorname->text())};
 }
 
 void frmMain::cmdGraph_Click()
@@ -162,6 +164,7 @@ void frmMain::cmdPrintOut_Click()
     page.companyLogo = pictureOf(ui->imgCompLogo);
     page.programLogo = pictureOf(ui->imgProgLogo);
     page.header = m_chartOwner->header;
+    page.jobName = m_chartOwner->jobName;
     page.legend = chartPageLegend(ui->lbl1durchR->text());
     try {
         if (!m_platform.printers)

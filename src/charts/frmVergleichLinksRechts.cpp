@@ -224,6 +224,8 @@ void frmVergleichLinksRechts::cmdPreview_Click()
                    QStringLiteral("Vorname: ") + main.LBL_Top_Vorname->text(),
                    QStringLiteral("Geburtsdatum: ") + main.LBL_Top_GebDat->text()};
     page.windowWidth = width() * kTwipsPerPixel;
+    page.jobName =
+        printJobName(QStringLiteral("Segmentvergleich"), main.LBL_Top_Name->text(), main.LBL_Top_Vorname->text());
     try {
         if (!m_main->platform().printers)
             throw KavioError(RunError::PrinterError);

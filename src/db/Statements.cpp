@@ -99,7 +99,7 @@ QString personExists()
 
 QString personListMain()
 {
-    return QStringLiteral("SELECT LfdNr, Name, Vorname, GebDat AS Geburtstag FROM Teilnehmer "
+    return QStringLiteral("SELECT LfdNr, Name, Vorname AS Vorname, GebDat AS Geburtstag FROM Teilnehmer "
                           "ORDER BY FOLD(Name), LfdNr");
 }
 

@@ -36,6 +36,7 @@ QPainter *QtPrinter::begin(QPageLayout::Orientation orientation)
         m_printer->setOutputFileName(m_pdfPath);
         m_printer->setPageSize(QPageSize(QPageSize::A4));
     }
+    m_printer->setDocName(m_jobName);
     m_printer->setFullPage(false);
     m_printer->setPageOrientation(orientation);
     m_painter = std::make_unique<QPainter>();

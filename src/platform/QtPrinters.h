@@ -18,6 +18,7 @@ public:
     explicit QtPrinter(QString pdfPath = {}, PrintSystem *system = nullptr);
     ~QtPrinter() override;
 
+    void setJobName(const QString &name) override { m_jobName = name; }
     QPainter *begin(QPageLayout::Orientation orientation) override;
     QSizeF printableSize() const override;
     bool end() override;
@@ -26,6 +27,7 @@ public:
 private:
     QString m_pdfPath;
     PrintSystem *m_system;
+    QString m_jobName;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
     QString m_error;

@@ -176,6 +176,7 @@ private:
         qint32 fktn = 0;
         QString segment;
         QStringList header; // the page's Name, Vorname, Geburtsdatum and Segment lines
+        QString jobName;    // the print job's name
     };
     std::optional<ChartOwner> m_chartOwner;
     std::unique_ptr<ListReader> m_personListReader; // last: stopped before anything it fills goes

@@ -11,6 +11,7 @@
 #include "workstation/ListModel.h"
 #include "workstation/mdlGrid.h"
 
+#include <algorithm>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
@@ -41,7 +42,9 @@ void frmMain::fillGRDMessungen(const QString &sSegment, qint32 FKTN)
         grid.setColWidth(6, 600);
         grid.setColWidth(7, 600);
         grid.setColWidth(8, 600);
-        grid.setColWidth(9, 800);
+        // The number a deletion takes stays readable: never narrower than its heading.
+        grid.setColWidth(9, std::max(800, qRound(ui->grdMessungen->horizontalHeader()->sectionSizeHint(8) *
+                                                 twipsPerPixel(*ui->grdMessungen))));
         ui->grdMessungen->setVisible(true);
         ui->grdMessungen->viewport()->update();
     } catch (const KavioError &e) {

@@ -346,6 +346,39 @@ private slots:
         QCOMPARE(msgs.texts.size(), 3);
     }
 
+    // A surname of 47 characters wraps left of the chart, the legend keeps its place; the job carries
+    // the program's name, what is printed and whose it is.
+    void longNameAndJobName()
+    {
+        const QString surname = QStringLiteral("Leutheusser-Schnarrenberger-Freifrau von Hagens");
+        QCOMPARE(surname.size(), 47);
+        addDays(QStringLiteral("ArmLi"), 3);
+        choose(QStringLiteral("ArmLi"));
+        ui().LBL_Top_Name->setText(surname);
+        ui().lblSegmentAktuell->setText(QStringLiteral("Arm Links"));
+        click(QStringLiteral("cmdGraph"));
+        click(QStringLiteral("cmdPrintOut"));
+        const PdfPage page(tb->pdfPath());
+        const double nameTop = page.line(QStringLiteral("Name:")).top();
+        for (const char *part : {"Leutheusser", "Schnarrenberger", "Freifrau", "Hagens"}) {
+            const qsizetype at =
+                page.words.indexOf(QRegularExpression(QStringLiteral(".*%1.*").arg(QLatin1String(part))));
+            QVERIFY2(at >= 0, part);
+            const QRectF box = page.boxes[at].translated(-page.origin);
+            QVERIFY2(box.left() >= 480 && box.right() < 3000 && box.top() >= nameTop - 20, part);
+        }
+        const double lh =
+            page.line(QStringLiteral("Geburtsdatum:")).top() - page.line(QStringLiteral("Vorname:")).top();
+        QVERIFY(near(page.line(QStringLiteral("grüne Balken:")).topLeft(), {3300, 1000 + 36 * lh}));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {tb->pdfPath()});
+        info.waitForFinished(60000);
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .simplified()
+                    .contains(QStringLiteral("Title: KavioSegment – Verlauf Arm Links – ") + surname +
+                              QStringLiteral(", Erika")));
+    }
+
     // The chart's person eleven lines below the credit line at y 1000; the drawn chart's
     // legend 25 lines further in the largest font up to 10 pt that fits its longest line; the
     // chart fitted by width (wide) or height (tall), three quarters of that, from (3000, 2000).
