@@ -41,13 +41,26 @@ void trickle(FakeSerialLine &line, const QByteArray &text)
         line.receive(QByteArray(1, c));
 }
 
-// Joins <dev>/COM3, the program's end, and <dev>/device, the sending end, by a pseudo-terminal pair.
-bool joinPtys(QProcess &socat, const QString &dev)
-{
-    socat.start(QStringLiteral("socat"),
-                {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
-    return QTest::qWaitFor([&] { return QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"); });
-}
+// A test bed whose serial line is the real one, on <dev>/COM3 of a pseudo-terminal pair whose other
+// end, <dev>/device, plays the device; automatic measurement is answered Yes.
+struct PtyBed {
+    TestBed bed;
+    const QString dev = bed.dir.path();
+    QtSerialLine serial{dev};
+    QProcess socat;
+    PtyBed()
+    {
+        bed.platform.serial = &serial;
+        bed.messages.defaultAnswer = true;
+        socat.start(QStringLiteral("socat"),
+                    {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
+    }
+    ~PtyBed() {}
+    bool joined() const
+    {
+        return QTest::qWaitFor([&] { return QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"); });
+    }
+};
 
 // Runs the simulator while the window handles events; the milliseconds it took, -1 on failure.
 qint64 simulate(const QString &device, const QStringList &arguments)
@@ -213,13 +226,9 @@ private slots:
     // a word; the port that is there takes records at the line's own pace and refuses a wrong segment once.
     void endToEnd()
     {
-        TestBed bed;
-        const QString dev = bed.dir.path();
-        QtSerialLine serial(dev);
-        bed.platform.serial = &serial;
-        bed.messages.defaultAnswer = true;
-        QProcess socat;
-        QVERIFY(joinPtys(socat, dev));
+        PtyBed pty;
+        QVERIFY(pty.joined());
+        auto &[bed, dev, serial, socat] = pty;
         QVERIFY(serialDevicePath(42, dev) == QStringLiteral("/dev/ttyS41") && !QFile::exists("/dev/ttyS41"));
         for (const char *port : {"42", "70000", "COM3"}) {
             bed.settings.setAppSetting("KAVIO_PLUS", "Einstellungen", "Port", QString::fromLatin1(port));
@@ -251,8 +260,6 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(bed.messages.texts(), QStringList{kWrong});
         QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
-        socat.terminate();
-        socat.waitForFinished();
     }
 
     // Over a pseudo-terminal pair with the real line, which announces nothing new while the receive
@@ -261,13 +268,9 @@ private slots:
     // fill a field after one is chosen.
     void recordsArrivingWhileAMessageIsOpen()
     {
-        TestBed bed;
-        const QString dev = bed.dir.path();
-        QtSerialLine serial(dev);
-        bed.platform.serial = &serial;
-        bed.messages.defaultAnswer = true;
-        QProcess socat;
-        QVERIFY(joinPtys(socat, dev));
+        PtyBed pty;
+        QVERIFY(pty.joined());
+        auto &[bed, dev, serial, socat] = pty;
         frmMain w(bed.platform);
         QVERIFY(w.bAutoMessung);
         w.strSegment = QStringLiteral("ArmRe");
@@ -304,8 +307,6 @@ private slots:
         QCOMPARE(bed.messages.texts(), QStringList({kChoose, kChoose, kChoose}));
         device.write("BLM050 3555,0355;\r\n");
         QTRY_COMPARE(field(w, "txtW50BeinLinks"), QStringLiteral("356"));
-        socat.terminate();
-        socat.waitForFinished();
     }
 };
 
