@@ -8,7 +8,9 @@
 #include "workstation/frmMain.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 namespace kavio {
 
@@ -17,7 +19,18 @@ void setUpApplication()
     QApplication::setApplicationName(applicationTitle());
     // Lets the desktop match the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.kaviosegment.KavioSegment"));
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The program ends through its main window only: while that is hidden behind the
+    // person window, the last message box closing must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QLocale::setDefault(german);
+    // Qt's own texts (file dialogs, standard buttons) in German as well.
+    auto *qtTexts = new QTranslator(qApp);
+    if (qtTexts->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
+    else
+        delete qtTexts;
 }
 
 std::unique_ptr<frmMain> openMainWindow(const Platform &platform)

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -96,6 +97,38 @@ bool moveIntoPlace(const QString &temp, const QString &target, bool overwrite, Q
                                .arg(shown(target), QString::fromLocal8Bit(std::strerror(errno))));
 #endif
     flushFolder(QFileInfo(target).absolutePath());
+    return true;
+}
+
+// The temporary file starts out readable by its creator alone. A file that is replaced
+// keeps its own mode and, where the system allows, its owner; a new file gets the mode a
+// copy would get: the source's, less the umask.
+bool takeOverMode(QFile &temp, const QString &source, const QString &target, QString *error)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(temp);
+    Q_UNUSED(source);
+    Q_UNUSED(target);
+    Q_UNUSED(error);
+#else
+    const int fd = temp.handle();
+    struct stat st {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
+        // Only root may give a file away; anyone else's replaced file becomes theirs.
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM)
+            return fail(error, QStringLiteral("Der Besitzer von %1 kann nicht übernommen werden (%2).")
+                                   .arg(shown(target), QString::fromLocal8Bit(std::strerror(errno))));
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = (::stat(QFile::encodeName(source).constData(), &st) == 0 ? st.st_mode & 0777 : 0666) & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
+        return fail(error, QStringLiteral("Die Zugriffsrechte von %1 können nicht gesetzt werden (%2).")
+                               .arg(shown(target), QString::fromLocal8Bit(std::strerror(errno))));
+#endif
     return true;
 }
 
@@ -297,6 +330,8 @@ bool snapshot(const QString &source, const QString &target, bool overwrite, QStr
 
     if (!flushToMedium(temp))
         return failed(SnapshotFailure::Other, writeFailure(folder, size, temp.errorString()));
+    if (!takeOverMode(temp, source, target, &why))
+        return failed(SnapshotFailure::Other, why);
     temp.close();
     if (!moveIntoPlace(temp.fileName(), target, overwrite, &why))
         return failed(SnapshotFailure::Other, why);
@@ -368,6 +403,8 @@ bool DateiKopieren(const QString &source, const QString &target, bool overwrite,
         return fail(error, QStringLiteral("Die Datei %1 hat sich beim Kopieren verändert.").arg(shown(source)));
     if (!flushToMedium(temp))
         return fail(error, writeFailure(folder, needed, temp.errorString()));
+    if (!takeOverMode(temp, source, target, &why))
+        return fail(error, why);
     temp.close();
     if (!moveIntoPlace(temp.fileName(), target, overwrite, &why))
         return fail(error, why);
@@ -472,10 +509,11 @@ QString OrdnerAuswaehlen(FileDialogs &dialogs, QString &prompt)
 
 QString databaseFileFilter()
 {
-    return QStringLiteral("Microsoft Access-Datenbanken (*.mdb) (*Segmente.mdb);;"
-                          "Add-Ins (*.mda) (*.mda);;"
-                          "Arbeitsgruppen-Dateien (*.mdw) (*.mdw);;"
-                          "MDE-Dateien (*.mde) (*.mde)");
+    // The file dialog shows each entry as it stands: one pattern in parentheses, no more.
+    return QStringLiteral("Microsoft Access-Datenbanken (*Segmente.mdb);;"
+                          "Add-Ins (*.mda);;"
+                          "Arbeitsgruppen-Dateien (*.mdw);;"
+                          "MDE-Dateien (*.mde)");
 }
 
 QString DateiOeffnenDialog(FileDialogs &dialogs, QString &startFolder, QString &title)

@@ -22,6 +22,14 @@ QString withDataFolder(const QString &caption, const ProgramFolder &folder)
     return caption + QStringLiteral(" (") + dataFolderLabel(folder) + QLatin1Char(')');
 }
 
+void closeOtherWindows(const QWidget *main)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w != main)
+            w->close();
+}
+
 } // namespace
 
 void frmMain::mnuDatenSichern_Click()
@@ -67,8 +75,13 @@ void frmMain::mnuDatenWiederherstellen_Click()
         return;
     }
     const RestoreResult result = restoreSegmentDatabase(
-        chosen, segmentePath(m_platform), m_platform.folder->file(safetyCopyName(m_platform.clock->now())),
-        [this] { releaseDatabase(); });
+        chosen, segmentePath(m_platform), m_platform.folder->file(safetyCopyName(m_platform.clock->now())), [this] {
+            releaseDatabase();
+            // Another window still reading the file (the history list) goes with what it
+            // holds: the program ends after the restore anyway.
+            if (!openConnectionsOn(segmentePath(m_platform)).isEmpty())
+                closeOtherWindows(this);
+        });
     if (!result.ok) {
         messages.stop(QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\n") + result.error +
                       (result.liveChanged ? QString() : QStringLiteral("\nDie bisherigen Daten sind unverändert.")));
@@ -77,10 +90,7 @@ void frmMain::mnuDatenWiederherstellen_Click()
     messages.info(QStringLiteral("Datei wiederhergestellt, das Programm wird beendet."));
 
     // The next start works on the restored file; nothing of this run may touch it again.
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *w : windows)
-        if (w != this)
-            w->close();
+    closeOtherWindows(this);
     close();
 }
 

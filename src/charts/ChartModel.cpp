@@ -105,15 +105,21 @@ std::optional<TrendLine> leastSquares(const QList<std::optional<double>> &column
 ChartData inverseRChart(const QList<ChartRecord> &records)
 {
     ChartData c = preparedChart(2);
+    // A missing value shows as a bar of 0 but must not pull the trend line towards 0:
+    // the lines run through the measured values only.
+    QList<QList<std::optional<double>>> measured(2, QList<std::optional<double>>(kChartRows));
     const QList<int> picked = trendRowIndices(static_cast<int>(records.size()));
     for (int row = 0; row < picked.size(); ++row) {
         const ChartRecord &r = records[picked[row]];
         c.labels[row] = germanDate(r.datum);
-        c.cells[0][row] = inverseResistance(r.r);
-        c.cells[1][row] = inverseResistance(r.rN);
+        const std::optional<qint16> values[2]{r.r, r.rN};
+        for (int column = 0; column < 2; ++column) {
+            c.cells[column][row] = inverseResistance(values[column]);
+            if (!missingOrZero(values[column]))
+                measured[column][row] = c.cells[column][row];
+        }
     }
-    // Rows without a record take no part in the regression; a second value of 0 does.
-    for (const auto &column : c.cells)
+    for (const auto &column : measured)
         c.trends << leastSquares(column);
     return c;
 }

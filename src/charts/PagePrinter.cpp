@@ -1,6 +1,7 @@
 #include "charts/PagePrinter.h"
 
 #include "app/Errors.h"
+#include "app/frmSplash.h"
 #include "charts/ChartView.h"
 #include "charts/PageWriter.h"
 #include "platform/Platform.h"
@@ -16,10 +17,12 @@ namespace {
 // One print job: begins the page or throws, ends it or throws.
 class Job {
 public:
-    Job(PrinterFactory &printers, QPageLayout::Orientation orientation) : m_printer(printers.create())
+    Job(PrinterFactory &printers, QPageLayout::Orientation orientation, const QString &name)
+        : m_printer(printers.create())
     {
         if (!m_printer)
             throw KavioError(RunError::PrinterError);
+        m_printer->setJobName(name);
         m_painter = m_printer->begin(orientation);
         if (!m_painter)
             fail();
@@ -51,6 +54,12 @@ void drawPicture(QPainter &painter, double x, double y, const PagePicture &pictu
 
 } // namespace
 
+QString printJobName(const QString &what, const QString &name, const QString &vorname)
+{
+    return applicationTitle() + QStringLiteral(" – ") + what + QStringLiteral(" – ") + name + QStringLiteral(", ") +
+           vorname;
+}
+
 QStringList chartPageLegend(const QString &quantityCaption)
 {
     if (quantityCaption == QLatin1String("Xc/R"))
@@ -66,7 +75,7 @@ void printChartPage(PrinterFactory &printers, const ChartPage &page)
     const QSizeF picture = page.chartSize;
     fittedChartRect(picture, {1, 1});
 
-    Job job(printers, QPageLayout::Portrait);
+    Job job(printers, QPageLayout::Portrait, page.jobName);
     QPainter &p = job.painter();
     const QRectF target = fittedChartRect(picture, job.printable());
     renderChart(page.chart, picture, p, target);
@@ -86,10 +95,15 @@ void printChartPage(PrinterFactory &printers, const ChartPage &page)
     w.y = 1000;
     w.printCentred(creditLine());
     w.blankLines(10);
-    for (const QString &line : page.header) {
-        w.x = 500;
-        w.print(line);
-    }
+    // A long name wraps within the room left of the chart instead of running into it; the
+    // legend keeps its place.
+    const double headerTop = w.y;
+    for (const QString &line : page.header)
+        for (const QString &part : w.wrapped(line, target.left() - 500 - 200)) {
+            w.x = 500;
+            w.print(part);
+        }
+    w.y = headerTop + page.header.size() * w.lineHeight();
     w.blankLines(21);
     for (const QString &line : page.legend) {
         w.x = 3300;
@@ -100,7 +114,7 @@ void printChartPage(PrinterFactory &printers, const ChartPage &page)
 
 void printComparisonPage(PrinterFactory &printers, const ComparisonPage &page)
 {
-    Job job(printers, QPageLayout::Landscape);
+    Job job(printers, QPageLayout::Landscape, page.jobName);
     QPainter &p = job.painter();
     const QSizeF printable = job.printable();
     PageWriter w(p, printable);

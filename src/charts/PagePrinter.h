@@ -31,6 +31,7 @@ struct ChartPage {
     PagePicture companyLogo, programLogo;
     QStringList header; // Name, Vorname, Geburtsdatum, Segment lines
     QStringList legend;
+    QString jobName; // as the print system lists the job
 };
 
 // The left/right comparison page (landscape).
@@ -42,6 +43,7 @@ struct ComparisonPage {
     PagePicture companyLogo, programLogo;
     QStringList person;     // Name, Vorname, Geburtsdatum lines
     double windowWidth = 0; // the comparison window's width in twips
+    QString jobName;
 };
 
 // Both print one page through a fresh print job and end it. A printer that is missing or
@@ -49,6 +51,9 @@ struct ComparisonPage {
 // a chart picture without height, before anything reaches the printer.
 void printChartPage(PrinterFactory &printers, const ChartPage &page);
 void printComparisonPage(PrinterFactory &printers, const ComparisonPage &page);
+
+// "KavioSegment – <what> – <Name>, <Vorname>": how the print system lists a print-out.
+QString printJobName(const QString &what, const QString &name, const QString &vorname);
 
 // The legend lines of the chart page for the quantity named by the chart's legend label.
 QStringList chartPageLegend(const QString &quantityCaption);

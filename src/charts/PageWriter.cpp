@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 
+#include <algorithm>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -30,6 +31,38 @@ double PageWriter::lineHeight() const
 double PageWriter::textWidth(const QString &text) const
 {
     return QFontMetricsF(m_font).horizontalAdvance(text);
+}
+
+QStringList PageWriter::wrapped(const QString &text, double width) const
+{
+    QStringList lines;
+    QString line;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        // The next piece: up to and including a blank or hyphen.
+        qsizetype end = i;
+        while (end < text.size() && text[end] != QLatin1Char(' ') && text[end] != QLatin1Char('-'))
+            ++end;
+        const QString piece = text.mid(i, std::min(end + 1, text.size()) - i);
+        i += piece.size();
+        if (textWidth(line + piece) <= width) {
+            line += piece;
+            continue;
+        }
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed();
+        line.clear();
+        for (const QChar c : piece) {
+            if (!line.isEmpty() && textWidth(line + c) > width) {
+                lines << line;
+                line.clear();
+            }
+            line += c;
+        }
+    }
+    if (!line.trimmed().isEmpty() || lines.isEmpty())
+        lines << line.trimmed();
+    return lines;
 }
 
 void PageWriter::print(const QString &text)
@@ -71,7 +104,7 @@ QRectF fittedChartRect(QSizeF picture, QSizeF printable)
 
 QString creditLine()
 {
-    return QStringLiteral("Erstellt mit KavioSegment · © 2026 Kavio Medizintechnik");
+    return QStringLiteral("Erstellt mit KavioSegment · © 2026 Vendrik GmbH");
 }
 
 } // namespace kavio::charts

@@ -4,6 +4,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -21,6 +22,10 @@ public:
     const QFont &font() const { return m_font; }
     double lineHeight() const;
     double textWidth(const QString &text) const;
+
+    // The text in lines no wider than width: broken after blanks and hyphens, a part
+    // that is wider on its own between characters.
+    QStringList wrapped(const QString &text, double width) const;
 
     void print(const QString &text);
     // x = half the printable width minus half the text's width.

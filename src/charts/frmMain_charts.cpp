@@ -162,6 +162,8 @@ void frmMain::cmdPrintOut_Click()
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate),
                    QStringLiteral("Segment: ") + QString::fromUtf8(m_shownChart.segment->heading)};
     page.legend = chartPageLegend(m_shownChart.quantity);
+    page.jobName = printJobName(QStringLiteral("Verlauf ") + QString::fromUtf8(m_shownChart.segment->heading),
+                                person.name, person.firstName);
     try {
         if (!m_platform.printers)
             throw KavioError(RunError::PrinterError);

@@ -201,6 +201,7 @@ void frmVergleichLinksRechts::cmdPreview_Click()
     page.person = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate)};
     page.windowWidth = width() * kTwipsPerPixel;
+    page.jobName = printJobName(QStringLiteral("Segmentvergleich"), person.name, person.firstName);
     try {
         if (!m_platform.printers)
             throw KavioError(RunError::PrinterError);

@@ -22,6 +22,21 @@ QString foldGerman(const QString &text)
     return out;
 }
 
+QString foldCase(const QString &text)
+{
+    // Composed first, so that a "u" with a separate diaeresis is the same "ü".
+    const QString composed = text.normalized(QString::NormalizationForm_C);
+    QString out;
+    out.reserve(composed.size());
+    for (const QChar c : composed) {
+        if (c == QChar(0x00DF) || c == QChar(0x1E9E)) // ß, ẞ: "SS" in capitals
+            out += QLatin1String("ss");
+        else
+            out += c.toCaseFolded();
+    }
+    return out;
+}
+
 namespace {
 
 int sign(int v)
@@ -55,7 +70,7 @@ int collate(void *, int lenA, const void *a, int lenB, const void *b)
     return compareUtf8(lenA, a, lenB, b);
 }
 
-void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+template <QString (*fold)(const QString &)> void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
     if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -80,7 +95,7 @@ void foldFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         sqlite3_result_text(ctx, ascii.data(), len, SQLITE_TRANSIENT);
         return;
     }
-    const QByteArray folded = foldGerman(QString::fromUtf8(text, len)).toUtf8();
+    const QByteArray folded = fold(QString::fromUtf8(text, len)).toUtf8();
     sqlite3_result_text(ctx, folded.constData(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
 }
 
@@ -97,9 +112,12 @@ bool registerGermanText(sqlite3 *db)
     if (!db)
         return false;
     const int c = sqlite3_create_collation_v2(db, "GERMAN", SQLITE_UTF8, nullptr, &collate, nullptr);
-    const int f = sqlite3_create_function_v2(db, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &foldFunction,
-                                             nullptr, nullptr, nullptr);
-    return c == SQLITE_OK && f == SQLITE_OK;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    const int f =
+        sqlite3_create_function_v2(db, "FOLD", 1, flags, nullptr, &foldFunction<foldGerman>, nullptr, nullptr, nullptr);
+    const int fc = sqlite3_create_function_v2(db, "FOLDCASE", 1, flags, nullptr, &foldFunction<foldCase>, nullptr,
+                                              nullptr, nullptr);
+    return c == SQLITE_OK && f == SQLITE_OK && fc == SQLITE_OK;
 }
 
 } // namespace kavio

@@ -82,12 +82,12 @@ QString insertPerson()
 QString personExists()
 {
     return QStringLiteral("SELECT Name, Vorname, GebDat FROM Teilnehmer "
-                          "WHERE GebDat = ? AND FOLD(Name) = FOLD(?) AND FOLD(Vorname) = FOLD(?)");
+                          "WHERE GebDat = ? AND FOLDCASE(Name) = FOLDCASE(?) AND FOLDCASE(Vorname) = FOLDCASE(?)");
 }
 
 QString personListMain()
 {
-    return QStringLiteral("SELECT LfdNr, Name, Vorname, GebDat AS Geburtstag FROM Teilnehmer "
+    return QStringLiteral("SELECT LfdNr, Name, Vorname AS Vorname, GebDat AS Geburtstag FROM Teilnehmer "
                           "ORDER BY FOLD(Name), LfdNr");
 }
 
@@ -100,13 +100,13 @@ QString importList()
 
 QString importListByPrefix()
 {
-    return QString::fromLatin1(kImportColumns) + QStringLiteral("WHERE FOLD(Name) LIKE ? ESCAPE '\\'");
+    return QString::fromLatin1(kImportColumns) + QStringLiteral("WHERE FOLDCASE(Name) LIKE ? ESCAPE '\\'");
 }
 
 QString importListByNameRanges(int boundedFolded, bool plainRange)
 {
     const QString select = QString::fromLatin1(kImportColumns);
-    const QString pattern = QStringLiteral(" AND FOLD(Name) LIKE ? ESCAPE '\\'");
+    const QString pattern = QStringLiteral(" AND FOLDCASE(Name) LIKE ? ESCAPE '\\'");
     // NOCASE spelled out: the ranges rely on it whatever the column was declared with.
     const QString range = QStringLiteral("WHERE Name COLLATE NOCASE >= ? AND Name COLLATE NOCASE < ?");
     QStringList parts{select + QStringLiteral("WHERE Name COLLATE NOCASE >= ?") + pattern};
@@ -124,7 +124,7 @@ QString mappedReading()
 
 QString foldedPrefixPattern(const QString &prefix)
 {
-    QString p = foldGerman(prefix);
+    QString p = foldCase(prefix);
     p.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     p.replace(QLatin1Char('%'), QLatin1String("\\%"));
     p.replace(QLatin1Char('_'), QLatin1String("\\_"));

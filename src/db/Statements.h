@@ -37,7 +37,7 @@ QString deletePersonMeasurements(const QString &seg);
 QString deletePerson();
 // Import one person: Name, VorName, GebDat (ISO), PLZ, Ort, Kennung, AnzMes.
 QString insertPerson();
-// Is the person present: GebDat (ISO), Name, Vorname (letter case and umlauts folded).
+// Is the person present: GebDat (ISO), Name, Vorname (letter case ignored, see foldCase).
 QString personExists();
 // Person list of the main window: LfdNr, Name, Vorname, Geburtstag; German name order,
 // equal names in the database's order.
@@ -51,7 +51,7 @@ QString importList();
 // Persons whose surname starts with a prefix: the folded prefix pattern (see
 // foldedPrefixPattern) as the one parameter.
 QString importListByPrefix();
-// LIKE pattern for a surname prefix, folded and with %, _ and the escape character
+// LIKE pattern for a surname prefix, folded by foldCase and with %, _ and the escape character
 // taken literally (ESCAPE '\').
 QString foldedPrefixPattern(const QString &prefix);
 // The same list through the NOCASE name index, one part per name range (disjoint):

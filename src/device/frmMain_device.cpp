@@ -101,22 +101,26 @@ void frmMain::MSComm1_OnComm(int event)
         ui->cmdPatientAuswahl->setEnabled(false); // no other person while values are pending
     };
 
+    auto readWaiting = [&] { return m_platform.serial ? m_platform.serial->readAll() : QByteArray(); };
     while (!link.waiting.isEmpty()) {
         const int ev = link.waiting.takeFirst();
         try {
-            QByteArray data = m_platform.serial ? m_platform.serial->readAll() : QByteArray();
-            if (!m_session->segment()) {
-                // Read and dropped, so that nothing of it can fill the fields later.
-                link.parser.feed(data, RecordParser::Mode::Discard, [&](const DeviceRecord &) {
-                    messages.stop(QStringLiteral("Bitte wählen Sie einen Patienten und ein Segment aus!"));
-                });
-                continue;
-            }
-            if (ev == comEventOverrun || ev == comEventRxOver)
+            if (m_session->segment() && (ev == comEventOverrun || ev == comEventRxOver))
                 messages.plain(QStringLiteral("Datenverlust!"));
-            else if (ev == comEvReceive && m_platform.serial)
-                data += m_platform.serial->readAll();
-            link.parser.feed(data, RecordParser::Mode::Accept, takeRecord);
+            // The line announces nothing new while this handler runs, so what arrived while
+            // one of its messages was open is read here until nothing is left: otherwise it
+            // would wait for the device's next character, and records of the time without
+            // a segment could be taken once one is chosen.
+            for (QByteArray data = readWaiting(); !data.isEmpty(); data = readWaiting()) {
+                if (!m_session->segment()) {
+                    // Read and dropped, so that nothing of it can fill the fields later.
+                    link.parser.feed(data, RecordParser::Mode::Discard, [&](const DeviceRecord &) {
+                        messages.stop(QStringLiteral("Bitte wählen Sie einen Patienten und ein Segment aus!"));
+                    });
+                } else {
+                    link.parser.feed(data, RecordParser::Mode::Accept, takeRecord);
+                }
+            }
         } catch (const std::exception &e) {
             // A step that fails is passed over; the next event is handled as usual.
             qCWarning(lcDevice) << "MSComm1_OnComm: event" << ev << "passed over after a failure:" << e.what();

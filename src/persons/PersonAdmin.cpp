@@ -99,13 +99,10 @@ QList<NameRange> nameRangesForPrefix(const QString &foldedPrefix)
 QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchText)
 {
     const QString prefix = searchText.trimmed();
-    const QString folded = foldGerman(prefix);
+    const QString folded = foldCase(prefix);
     QSqlQuery q;
     if (prefix.isEmpty()) {
         q = db.exec(sql::importList());
-    } else if (folded.isEmpty()) {
-        // Only marks that fold away: every name starts with nothing.
-        q = db.exec(sql::importListByPrefix(), {sql::foldedPrefixPattern(prefix)});
     } else {
         const QList<NameRange> ranges = nameRangesForPrefix(folded);
         const QString pattern = sql::foldedPrefixPattern(prefix);

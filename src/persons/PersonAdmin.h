@@ -32,7 +32,7 @@ inline constexpr int kDetailBoxes = 9;
 using PersonBoxes = std::array<QString, kDetailBoxes>;
 
 // The persons whose surname begins with the search text (blanks around it removed;
-// letter case, umlauts and accents ignored; every character taken literally), all
+// letter case ignored, see foldCase; every character taken literally), all
 // persons for an empty text; ordered by Name, then Vorname. Throws KavioError.
 QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchText);
 
@@ -58,7 +58,7 @@ std::optional<PersonBoxes> readPersonDetails(const DbConnection &db, qint32 lfdN
 // day.month.year date (KavioError TypeMismatch otherwise).
 QDate birthDayOfBox(const QString &box);
 
-// Is a person with this first name, surname (letter case and umlauts ignored) and
+// Is a person with this first name, surname (letter case ignored, see foldCase) and
 // birth date already in the segment database? False for an empty first name without
 // reading. Throws KavioError.
 bool personPresent(const DbConnection &segmente, const QString &vorname, const QString &name, const QString &gebDat);

@@ -202,8 +202,10 @@ void frmImport::Grid1_SelChange(int row)
             leereTextfelder();
             return;
         }
-        for (int i = 0; i < kDetailBoxes; ++i)
+        for (int i = 0; i < kDetailBoxes; ++i) {
             txtTeilnehmer[i]->setText((*boxes)[i]);
+            txtTeilnehmer[i]->setCursorPosition(0); // a long text shows its start
+        }
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("Grid1_SelChange"), kForm));
     }

@@ -13,6 +13,8 @@ namespace kavio {
 class Printer {
 public:
     virtual ~Printer() = default;
+    // The name the print system lists the job under; set before begin().
+    virtual void setJobName(const QString &name) = 0;
     // Starts the job; nullptr when no printer is available or the page cannot begin
     // (errorText() then says why).
     virtual QPainter *begin(QPageLayout::Orientation orientation) = 0;

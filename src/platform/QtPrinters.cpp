@@ -4,7 +4,7 @@
 
 namespace kavio {
 
-QtPrinter::QtPrinter(QString pdfPath) : m_pdfPath(std::move(pdfPath)) {}
+QtPrinter::QtPrinter(QString pdfPath, PrintSystem *system) : m_pdfPath(std::move(pdfPath)), m_system(system) {}
 
 QtPrinter::~QtPrinter()
 {
@@ -14,11 +14,21 @@ QtPrinter::~QtPrinter()
 
 QPainter *QtPrinter::begin(QPageLayout::Orientation orientation)
 {
+    QString target = m_pdfPath;
     if (m_pdfPath.isEmpty()) {
-        if (QPrinterInfo::defaultPrinter().isNull()) {
+        const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+        if (printer.isNull()) {
             m_error = QStringLiteral("Es ist kein Drucker installiert");
             return nullptr;
         }
+        target = printer.printerName();
+    }
+    if (m_system) {
+        m_error = m_system->refusal(target);
+        if (!m_error.isEmpty())
+            return nullptr;
+    }
+    if (m_pdfPath.isEmpty()) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     } else {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -26,6 +36,7 @@ QPainter *QtPrinter::begin(QPageLayout::Orientation orientation)
         m_printer->setOutputFileName(m_pdfPath);
         m_printer->setPageSize(QPageSize(QPageSize::A4));
     }
+    m_printer->setDocName(m_jobName);
     m_printer->setFullPage(false);
     m_printer->setPageOrientation(orientation);
     m_painter = std::make_unique<QPainter>();
@@ -55,10 +66,13 @@ bool QtPrinter::end()
             m_error = QStringLiteral("Kein Druckauftrag offen");
         return false;
     }
-    const bool ok = m_painter->end();
-    if (!ok)
+    if (!m_painter->end()) {
         m_error = QStringLiteral("Der Druckauftrag konnte nicht abgeschlossen werden");
-    return ok;
+        return false;
+    }
+    if (m_system)
+        m_error = m_system->handOverFailure();
+    return m_error.isEmpty();
 }
 
 } // namespace kavio

@@ -11,6 +11,7 @@
 #include "workstation/ListReader.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 
 static void initKavioResources()
@@ -81,6 +82,10 @@ void frmMain::collectControls()
         for (int q = 0; q < 6; ++q)
             m_valueFields[storeIndex(static_cast<Quantity>(q), s)] =
                 findChild<QLineEdit *>(valueFieldName(static_cast<Quantity>(q), s));
+    // The person's data as stored, never read as markup.
+    for (QLabel *l :
+         {ui->LBL_Top_Name, ui->LBL_Top_Vorname, ui->LBL_Top_GebDat, ui->LBL_Top_Alter, ui->LBL_Top_PNUMMER})
+        l->setTextFormat(Qt::PlainText);
     ui->txtFKTN->setVisible(false);
     ui->MSChart->setVisible(false); // until a chart is drawn
     ui->lblTemp->setVisible(false);
@@ -183,6 +188,8 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     closePortIfOpen();
     QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        QCoreApplication::quit(); // the last window closing does not end the program by itself
 }
 
 void frmMain::closePortIfOpen()

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <QMainWindow>
 #include <QPointer>
 

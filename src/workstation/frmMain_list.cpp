@@ -9,18 +9,11 @@
 #include "workstation/ListModel.h"
 #include "workstation/mdlGrid.h"
 
+#include <algorithm>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 
 namespace kavio {
-
-namespace {
-
-const QString kNotOwnMeasurement = QStringLiteral(
-    "Die Messung mit dieser Nummer gehört nicht zur gewählten Person und zum gewählten Segment. Es wurde nichts "
-    "gelöscht.");
-
-} // namespace
 
 void frmMain::setupList()
 {
@@ -47,7 +40,9 @@ void frmMain::fillGRDMessungen()
         grid.setColWidth(6, 600);
         grid.setColWidth(7, 600);
         grid.setColWidth(8, 600);
-        grid.setColWidth(9, 800);
+        // The number a deletion takes stays readable: never narrower than its heading.
+        grid.setColWidth(9, std::max(800, qRound(ui->grdMessungen->horizontalHeader()->sectionSizeHint(8) *
+                                                 twipsPerPixel(*ui->grdMessungen))));
         ui->grdMessungen->setVisible(true);
         ui->grdMessungen->viewport()->update();
     } catch (const KavioError &e) {
@@ -70,7 +65,9 @@ void frmMain::cmdErase_Click()
         const SegmentInfo *segment = m_session->segment();
         const qint32 messId = toInt32(ui->txtMessNr->text());
         if (!segment || !m_session->repository().deleteMeasurement(*segment, m_session->person().number, messId)) {
-            m_platform.messages->stop(kNotOwnMeasurement);
+            m_platform.messages->info(QStringLiteral("Die Messung Nr. %1 ist keine Messung dieser Person in "
+                                                     "diesem Segment. Es wurde nichts gelöscht.")
+                                          .arg(messId));
             return;
         }
         fillGRDMessungen();

@@ -12,6 +12,7 @@
 #include "workstation/mdlGrid.h"
 
 #include <QHeaderView>
+#include <QPalette>
 
 namespace kavio {
 
@@ -37,6 +38,11 @@ void frmMain::setupSelection()
 {
     QTableView *list = ui->ocxFlex;
     prepareReadOnlyList(*list);
+    // The chosen person's row keeps its tint while it is the selected row.
+    QPalette tinted = list->palette();
+    tinted.setColor(QPalette::Highlight, personRowColour());
+    tinted.setColor(QPalette::HighlightedText, Qt::white);
+    list->setPalette(tinted);
     // A click takes the row over; so does Enter on the row chosen with the keyboard.
     connect(list, &QTableView::clicked, this, [this](const QModelIndex &index) {
         if (index.isValid())

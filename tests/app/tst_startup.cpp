@@ -1,14 +1,23 @@
 // Start-up: the settings readers, the host version check and the main window's first state.
 #include "app/Errors.h"
 #include "app/frmSplash.h"
+#include "app/ProgramStart.h"
 #include "app/RegistryReaders.h"
+#include "backup/BackupFiles.h"
+#include "platform/QtFileDialogs.h"
 #include "WindowDriver.h"
 #include "workstation/frmMain.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace kavio;
 using namespace kavio::test;
@@ -113,6 +122,33 @@ private slots:
         QTest::qWait(30);
         QTest::keyClick(&splash, Qt::Key_Space);
         QCOMPARE(opened, 1);
+    }
+
+    // Qt's standard dialogs speak German once the application is set up; the restore dialog's
+    // first file type reads with its one pattern.
+    void standardDialogsInGerman()
+    {
+        setUpApplication();
+        QStringList texts;
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            for (const char *name : {"lookInLabel", "fileTypeLabel"})
+                texts << dialog->findChild<QLabel *>(QString::fromLatin1(name))->text();
+            for (const QAbstractButton *b : dialog->findChild<QDialogButtonBox *>()->buttons())
+                texts << b->text().remove(u'&');
+            texts << dialog->selectedNameFilter();
+            dialog->reject();
+        });
+        look.start(10);
+        QtFileDialogs dialogs;
+        QCOMPARE(
+            dialogs.chooseFile(QDir::tempPath(), QStringLiteral("Sicherungsdatei auswählen"), databaseFileFilter()),
+            QString());
+        QCOMPARE(texts, (QStringList{"Suchen in:", "Dateien des Typs:", "Öffnen", "Abbrechen",
+                                     "Microsoft Access-Datenbanken (*Segmente.mdb)"}));
     }
 
     // The main window as Form_Load leaves it, control by control.

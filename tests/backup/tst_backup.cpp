@@ -10,9 +10,13 @@
 #include <csignal>
 #include <QAction>
 #include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
 #include <QTest>
 #include <sqlite3.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace kavio;
@@ -219,6 +223,59 @@ private slots:
         const QString safety = s.bed.path(QStringLiteral("vor_Wiederherstellung_06-12-2026_10-30-00_Segmente.mdb"));
         QCOMPARE(rowCount(safety), 11);
         QCOMPARE(rowCount(safety, QStringLiteral("BeinRe")), 0);
+    }
+
+    // The history window reads the live file; the restore closes it instead of refusing.
+    void restoreWhileTheHistoryWindowIsOpen()
+    {
+        Station s;
+        const QString live = s.bed.segmentePath();
+        const QString good = s.bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
+        QVERIFY(DatenbankSichern(live, good, false));
+        s.w->session().choosePerson({1, QStringLiteral("Name"), QStringLiteral("Vorname"), {}});
+        s.w->session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
+        QCOMPARE(s.run("mnuExportHistory"), QStringList());
+        QPointer<QWidget> history = s.w->findChild<QWidget *>(QStringLiteral("frmHistory"));
+        QVERIFY(history && history->isVisible() && !openConnectionsOn(live).isEmpty());
+        s.bed.dialogs.fileAnswer = good;
+        s.bed.messages.defaultAnswer = true;
+        QCOMPARE(
+            s.run("mnuDatenWiederherstellen"),
+            (QStringList{kWiederherstellen, QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
+        QVERIFY(!history || !history->isVisible());
+        QVERIFY(openConnectionsOn(live).isEmpty());
+    }
+
+    // A restored file keeps the live file's owner and mode; a backup gets the mode a copy would get.
+    void filesKeepTheirModes()
+    {
+        TestBed bed;
+        const QString live = bed.segmentePath();
+        const QString backup = bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
+        const mode_t umaskBefore = ::umask(022);
+        QVERIFY(QFile::setPermissions(live, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        QVERIFY(DatenbankSichern(live, backup, false));
+        const auto modeOf = [](const QString &path) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+        };
+        QCOMPARE(modeOf(backup), 0644);
+
+        QVERIFY(::chmod(QFile::encodeName(live).constData(), 0660) == 0);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QVERIFY(::chown(QFile::encodeName(live).constData(), 65534, 65534) == 0);
+        const RestoreResult r =
+            restoreSegmentDatabase(backup, live, bed.path(QStringLiteral("vorher_Segmente.mdb")), {});
+        ::umask(umaskBefore);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QCOMPARE(modeOf(live), 0660);
+        QCOMPARE(modeOf(r.safetyCopy), 0640);
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(live).constData(), &st) == 0);
+        if (root)
+            QVERIFY(st.st_uid == 65534 && st.st_gid == 65534);
     }
 
     // A backup taken while another connection keeps committing is one committed state.

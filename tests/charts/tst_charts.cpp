@@ -11,6 +11,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
+#include <QFile>
 #include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -238,6 +239,29 @@ private slots:
         QVERIFY(!leastSquares({4.0, {}, {}}));
     }
 
+    // A day without an after-therapy value keeps its bar of 0 but not its place in the after-therapy
+    // trend line, whether the value is missing or stored as 0; the before-therapy line keeps every day.
+    void trendLinesOverMeasuredValuesOnly_data()
+    {
+        QTest::addColumn<QVariant>("missing");
+        QTest::newRow("no value") << QVariant();
+        QTest::newRow("value 0") << QVariant(0);
+    }
+    void trendLinesOverMeasuredValuesOnly()
+    {
+        QFETCH(QVariant, missing);
+        const QDate day(2026, 1, 1);
+        const std::optional<qint16> after = missing.isNull() ? std::nullopt : std::optional<qint16>(missing.toInt());
+        const ChartData c = inverseRChart(
+            {{day, 520, after, 520, 60}, {day.addDays(1), 500, 500, 500, 60}, {day.addDays(2), 480, 400, 480, 60}});
+        QCOMPARE(c.cells[1].mid(0, 3), (Column{0.0, 1 / (500 + 0.000001), 1 / (400 + 0.000001)}));
+        const std::optional<TrendLine> afterLine = c.trends.value(1);
+        QVERIFY(afterLine && afterLine->firstRow == 1 && afterLine->lastRow == 2);
+        QVERIFY(qAbs(afterLine->at(1) - *c.cells[1][1]) < 1e-12 && qAbs(afterLine->at(2) - *c.cells[1][2]) < 1e-12);
+        const std::optional<TrendLine> before = c.trends.value(0);
+        QVERIFY(before && before->firstRow == 0 && before->lastRow == 2);
+    }
+
     // No segment: nothing changes. No records: the steps before "Keine Daten" show; the chart
     // stays prepared, undrawn, unprintable. Ten days of R5, the newest (later the same day) without
     // W50: Xc/R (50 kHz values) keeps the rows before it, undrawn; 1/R shows the oldest and the six
@@ -282,7 +306,75 @@ private slots:
                                           "Formular frmMain"}));
     }
 
-    // The person shown now eleven lines below the credit line at y 1000; the drawn chart's
+    // The print-out names the person and segment whose values the chart plots: after another person or
+    // segment is chosen, the chart drawn before is not printed under the new choice.
+    void printOutOfTheChartsOwnPerson()
+    {
+        const qint64 other = tb->addPerson(QStringLiteral("Anders"), QStringLiteral("Bea"));
+        addDays(QStringLiteral("ArmLi"), 3);
+        addDays(QStringLiteral("ArmLi"), 3, 400, other);
+        choose(QStringLiteral("ArmLi"));
+        click(QStringLiteral("cmdGraph"));
+        const auto choosePerson = [&](qint64 fktn, const QString &name, const QString &vorname) {
+            w->session().choosePerson({qint32(fktn), name, vorname, {}});
+        };
+        const auto printed = [&] {
+            QFile::remove(tb->pdfPath());
+            click(QStringLiteral("cmdPrintOut"));
+            return PdfPage(tb->pdfPath()).words;
+        };
+        choosePerson(other, QStringLiteral("Anders"), QStringLiteral("Bea"));
+        QCOMPARE(printed(), QStringList());
+        QCOMPARE(msgs.texts, QStringList{"Keine Daten zum Druck vorhanden"});
+        click(QStringLiteral("cmdGraph"));
+        choosePerson(person, QStringLiteral("Musterfrau"), QStringLiteral("Erika"));
+        QCOMPARE(printed(), QStringList());
+        choosePerson(other, QStringLiteral("Anders"), QStringLiteral("Bea"));
+        w->session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
+        QCOMPARE(printed(), QStringList());
+        QCOMPARE(msgs.texts.size(), 3);
+        w->session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
+        ui<QLabel>("LBL_Top_Name")->setText(QStringLiteral("Umbenannt")); // the label alone changes nothing
+        const QStringList page = printed();
+        QVERIFY2(page.contains("Anders") && page.contains("Bea") && page.contains("Links") &&
+                     !page.contains("Umbenannt") && !page.contains("Musterfrau"),
+                 qPrintable(page.join(u' ')));
+        QCOMPARE(msgs.texts.size(), 3);
+    }
+
+    // A surname of 47 characters wraps left of the chart, the legend keeps its place; the job carries
+    // the program's name, what is printed and whose it is.
+    void longNameAndJobName()
+    {
+        const QString surname = QStringLiteral("Leutheusser-Schnarrenberger-Freifrau von Hagens");
+        QCOMPARE(surname.size(), 47);
+        addDays(QStringLiteral("ArmLi"), 3);
+        choose(QStringLiteral("ArmLi"));
+        w->session().choosePerson({qint32(person), surname, QStringLiteral("Erika"), {}});
+        click(QStringLiteral("cmdGraph"));
+        click(QStringLiteral("cmdPrintOut"));
+        const PdfPage page(tb->pdfPath());
+        const double nameTop = page.line(QStringLiteral("Name:")).top();
+        for (const char *part : {"Leutheusser", "Schnarrenberger", "Freifrau", "Hagens"}) {
+            const qsizetype at =
+                page.words.indexOf(QRegularExpression(QStringLiteral(".*%1.*").arg(QLatin1String(part))));
+            QVERIFY2(at >= 0, part);
+            const QRectF box = page.boxes[at].translated(-page.origin);
+            QVERIFY2(box.left() >= 480 && box.right() < 3000 && box.top() >= nameTop - 20, part);
+        }
+        const double lh =
+            page.line(QStringLiteral("Geburtsdatum:")).top() - page.line(QStringLiteral("Vorname:")).top();
+        QVERIFY(near(page.line(QStringLiteral("grüne Balken:")).topLeft(), {3300, 1000 + 36 * lh}));
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {tb->pdfPath()});
+        info.waitForFinished(60000);
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput())
+                    .simplified()
+                    .contains(QStringLiteral("Title: KavioSegment – Verlauf Arm Links – ") + surname +
+                              QStringLiteral(", Erika")));
+    }
+
+    // The chart's person eleven lines below the credit line at y 1000; the drawn chart's
     // legend 25 lines further in the largest font up to 10 pt that fits its longest line; the
     // chart fitted by width (wide) or height (tall), three quarters of that, from (3000, 2000).
     void printedPage_data()

@@ -4,7 +4,9 @@
 #include "WindowDriver.h"
 #include "workstation/frmMain.h"
 
+#include <functional>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
@@ -38,6 +40,27 @@ void trickle(FakeSerialLine &line, const QByteArray &text)
     for (const char c : text)
         line.receive(QByteArray(1, c));
 }
+
+// A test bed whose serial line is the real one, on <dev>/COM3 of a pseudo-terminal pair whose other
+// end, <dev>/device, plays the device; automatic measurement is answered Yes.
+struct PtyBed {
+    TestBed bed;
+    const QString dev = bed.dir.path();
+    QtSerialLine serial{dev};
+    QProcess socat;
+    PtyBed()
+    {
+        bed.platform.serial = &serial;
+        bed.messages.defaultAnswer = true;
+        socat.start(QStringLiteral("socat"),
+                    {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
+    }
+    ~PtyBed() {}
+    bool joined() const
+    {
+        return QTest::qWaitFor([&] { return QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"); });
+    }
+};
 
 // Runs the simulator while the window handles events; the milliseconds it took, -1 on failure.
 qint64 simulate(const QString &device, const QStringList &arguments)
@@ -227,15 +250,9 @@ private slots:
 
     void endToEnd()
     {
-        TestBed bed;
-        const QString dev = bed.dir.path();
-        QtSerialLine serial(dev);
-        bed.platform.serial = &serial;
-        bed.messages.defaultAnswer = true;
-        QProcess socat; // joins <dev>/COM3, the program's end, and <dev>/device, the simulator's
-        socat.start(QStringLiteral("socat"),
-                    {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
-        QTRY_VERIFY(QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"));
+        PtyBed pty;
+        QVERIFY(pty.joined());
+        auto &[bed, dev, serial, socat] = pty;
         QVERIFY(serialDevicePath(42, dev) == QStringLiteral("/dev/ttyS41") && !QFile::exists("/dev/ttyS41"));
         for (const char *port : {"42", "70000", "COM3"}) {
             bed.settings.setAppSetting("KAVIO_PLUS", "Einstellungen", "Port", QString::fromLatin1(port));
@@ -267,8 +284,53 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(bed.messages.texts(), QStringList{kWrong});
         QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
-        socat.terminate();
-        socat.waitForFinished();
+    }
+
+    // Over a pseudo-terminal pair with the real line, which announces nothing new while the receive
+    // handler runs: records arriving while one of its messages is open are handled once it is closed
+    // (refused ones one message each, a sound one taken), and those of the time without a segment never
+    // fill a field after one is chosen.
+    void recordsArrivingWhileAMessageIsOpen()
+    {
+        PtyBed pty;
+        QVERIFY(pty.joined());
+        auto &[bed, dev, serial, socat] = pty;
+        frmMain w(bed.platform);
+        QVERIFY(w.session().automatic());
+        w.session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
+        w.reopenPortForMeasurement();
+        QFile device(dev + "/device");
+        QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+
+        // While a message is open the device sends the next chunk and the program's event loop runs.
+        QList<QByteArray> sentWhileOpen;
+        std::function<void()> whileOpen = [&] {
+            if (!sentWhileOpen.isEmpty())
+                device.write(sentWhileOpen.takeFirst());
+            QTest::qWait(100);
+            bed.messages.whileOpen = whileOpen;
+        };
+        bed.messages.whileOpen = whileOpen;
+        bed.messages.clear();
+        sentWhileOpen = {"ALM050 1111,0111;\r\nALM100 1111,0111;\r\n", "ARM050 2900,0310;\r\n"};
+        device.write("ALM005 1111,0111;\r\n");
+        QTRY_COMPARE(bed.messages.count(), 3);
+        QTRY_COMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
+        QCOMPARE(bed.messages.texts(), QStringList({kWrong, kWrong, kWrong}));
+
+        bed.messages.clear();
+        w.session().chooseSegment(nullptr);
+        const QString before = field(w, "txtW50BeinLinks");
+        sentWhileOpen = {"BLM050 3333,0333;\r\nBLM050 3444,0344;\r\n"};
+        device.write("BLM050 3222,0322;\r\n");
+        QTRY_COMPARE(bed.messages.count(), 3);
+        w.session().chooseSegment(segmentByTable(QStringLiteral("BeinLi")));
+        device.write("\r\n");
+        QTest::qWait(200);
+        QCOMPARE(field(w, "txtW50BeinLinks"), before);
+        QCOMPARE(bed.messages.texts(), QStringList({kChoose, kChoose, kChoose}));
+        device.write("BLM050 3555,0355;\r\n");
+        QTRY_COMPARE(field(w, "txtW50BeinLinks"), QStringLiteral("356"));
     }
 };
 

@@ -1,16 +1,22 @@
 // The person administration window as the operator uses it, on its own and opened from the main window.
+#include "app/frmSplash.h"
+#include "app/ProgramStart.h"
+#include "BoxCloser.h"
 #include "db/Database.h"
 #include "db/SqliteRepository.h"
 #include "persons/frmImport.h"
+#include "platform/QtMessages.h"
 #include "TestBed.h"
 #include "workstation/frmMain.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace kavio;
 using namespace kavio::test;
@@ -71,6 +77,33 @@ bool inMainList(frmMain &main, const QString &text)
         if (!m->match(m->index(0, c), Qt::DisplayRole, text, 1, Qt::MatchExactly).isEmpty())
             return true;
     return false;
+}
+
+// Counts the requests to end the program; while blocking, keeps them from taking effect.
+class QuitWatch final : public QObject {
+public:
+    QuitWatch() { qApp->installEventFilter(this); }
+    ~QuitWatch() override { qApp->removeEventFilter(this); }
+    int requests = 0;
+    bool blocking = true;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != qApp || event->type() != QEvent::Quit)
+            return false;
+        ++requests;
+        return blocking;
+    }
+};
+
+// Runs the program's event loop, as it runs in operation, while steps does its work; at the latest
+// after ten seconds the loop is left.
+void inEventLoop(QObject *context, const std::function<void()> &steps)
+{
+    QTimer::singleShot(0, context, steps);
+    QTimer::singleShot(10000, context, [] { QCoreApplication::exit(1); });
+    QApplication::exec();
 }
 
 } // namespace
@@ -231,6 +264,118 @@ private slots:
         QCOMPARE(scalar(seg, "SELECT COUNT(*) FROM tblTeilnehmerSegmente").toInt(), 1);
         QCOMPARE(listed(w), gone ? QStringList{"Schmidt"} : (QStringList{"Müller", "Schmidt"}));
         QCOMPARE(boxes(w).join(QString()).isEmpty(), gone || !pick);
+    }
+
+    // With the main window hidden, real message boxes of the person window come and go on every path
+    // that shows two of them; the program goes on until its main window is closed.
+    void realMessageBoxesKeepTheProgram()
+    {
+        setUpApplication();
+        TestBed bed;
+        bed.addPerson("SCHMIDT", "HANS", QDate(1949, 1, 9));
+        QtMessages messages(applicationTitle());
+        bed.platform.messages = &messages;
+        BoxCloser closer({"Nein", "Ja", "OK", "Ja", "OK", "Ja", "OK", "Nein", "OK"});
+        frmMain main(bed.platform);
+        main.show();
+        QuitWatch quit;
+        bool walked = false;
+        inEventLoop(&main, [&] {
+            main.mnuImport_Click();
+            frmImport *w = main.findChild<frmImport *>();
+            // Each path ends back in the event loop, where an ending of the program would take effect.
+            const auto path = [&](const char *button) {
+                click(w, button);
+                QCoreApplication::processEvents();
+            };
+            QVERIFY(pick(*w, "Schmidt", "Hans"));
+            path("cmdCopyPerson"); // present already
+            w->txtTeilnehmer[1]->clear();
+            path("cmdCopyPerson"); // no first name
+            w->txtTeilnehmer[1]->setText(u"Hans"_s);
+            w->txtTeilnehmer[3]->setText(u"31.02.1968"_s);
+            path("cmdCopyPerson"); // no date
+            click(w, "optDelete");
+            QVERIFY(pick(*w, "SCHMIDT", "HANS"));
+            path("cmdErasePerson"); // answered No
+            walked = !main.isVisible() && w->isVisible();
+            QCoreApplication::exit(0);
+        });
+        QVERIFY(walked);
+        QCOMPARE(closer.texts().size(), 9);
+        QCOMPARE(closer.texts().last(), u"Vorgang durch Benutzer abgebrochen!"_s);
+        QCOMPARE(quit.requests, 0);
+
+        // Closing the main window ends the program.
+        quit.blocking = false;
+        inEventLoop(&main, [&] { main.close(); });
+        QCOMPARE(quit.requests, 1);
+    }
+
+    // Names holding markup read as typed in every question about them and in the main window's label.
+    void markupNamesShownAsTyped()
+    {
+        TestBed bed;
+        DbConnection::open(bed.biaPath())
+            .exec("INSERT INTO Teilnehmer (Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes) "
+                  "VALUES ('<b>Fett</b>', '<script>x()</script>', 0, '1970-01-01', '', '', '', 0)");
+        QtMessages messages(applicationTitle());
+        bed.platform.messages = &messages;
+        BoxCloser closer({"Nein", "Ja", "Nein"});
+        frmMain main(bed.platform);
+        main.show();
+        main.mnuImport_Click();
+        QPointer<frmImport> w = main.findChild<frmImport *>();
+        QTest::keyClicks(w->TXT_Archiv_Suche[0], u"<"_s);
+        QVERIFY(pick(*w, "<b>Fett</b>", "<script>x()</script>"));
+        click(w, "cmdCopyPerson");
+        click(w, "optDelete");
+        QVERIFY(pick(*w, "<b>Fett</b>", "<script>x()</script>"));
+        click(w, "cmdErasePerson");
+        w->close();
+        QCOMPARE(closer.texts().mid(1),
+                 (QStringList{"Wollen Sie <script>x()</script> <b>Fett</b>\rzur Gliederanalyse hinzufügen",
+                              "Wollen Sie den Teilnehmer <script>x()</script> <b>Fett</b> wirklich löschen?",
+                              "Vorgang durch Benutzer abgebrochen!"}));
+        for (const BoxCloser::Seen &box : closer.seen)
+            QCOMPARE(box.visibleText, box.text);
+
+        QTest::mouseClick(main.findChild<QAbstractButton *>(u"cmdPatientAuswahl"_s), Qt::LeftButton);
+        auto *list = main.findChild<QTableView *>(u"ocxFlex"_s);
+        QTRY_COMPARE(list->model()->rowCount(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+        QCOMPARE(shownText(*main.findChild<QLabel *>(u"LBL_Top_Name"_s)), u"<b>Fett</b>"_s);
+        QCOMPARE(shownText(*main.findChild<QLabel *>(u"LBL_Top_Vorname"_s)), u"<script>x()</script>"_s);
+    }
+
+    // Search and duplicate test ignore letter case, not accents: ü is Ü, never u.
+    void nameMatching()
+    {
+        TestBed bed;
+        bed.addPerson("Müller", "Anna", QDate(1958, 3, 14));
+        bed.addPerson("MÜLLER", "Bernd");
+        bed.addPerson("Muller", "Carl");
+        bed.addPerson("Mueller", "Dora");
+        bed.addPerson("Weiß", "Emil");
+        const DbConnection db = DbConnection::open(bed.segmentePath());
+        const QList<std::pair<QString, QStringList>> searches{
+            {"Mu", {"Mueller Dora", "Muller Carl"}},
+            {"mü", {"Müller Anna", "MÜLLER Bernd"}},
+            {"MÜL", {"Müller Anna", "MÜLLER Bernd"}},
+            {"Mu\u0308", {"Müller Anna", "MÜLLER Bernd"}}, // diaeresis typed apart
+            {"mue", {"Mueller Dora"}},
+            {"WEISS", {"Weiß Emil"}},
+            {"Wei", {"Weiß Emil"}},
+        };
+        for (const auto &[prefix, expected] : searches) {
+            QStringList got;
+            for (const PersonRow &row : readPersonList(db, prefix))
+                got << row[0] + ' ' + row[1];
+            QCOMPARE(got, expected);
+        }
+        QVERIFY(!personPresent(db, "Anna", "Muller", "14.03.1958"));
+        QVERIFY(!personPresent(db, "Anna", "Mueller", "14.03.1958"));
+        QVERIFY(personPresent(db, "ANNA", "müller", "14.03.1958"));
     }
 
     // Without a host database the operator is told once and can still delete.

@@ -40,6 +40,7 @@ class TestLists : public QObject {
 private slots:
     void measurementListNewestFirst();
     void deleteRemovesExactlyOneRowAndRecounts();
+    void deleteRefusesAnotherPersonsOrSegmentsNumber();
     void personHeaderWithAgeInCompletedYears();
     void personListIsReadAfterStart();
     void laterFillOrReleaseSupersedesTheStartRead();
@@ -124,6 +125,45 @@ void TestLists::deleteRemovesExactlyOneRowAndRecounts()
     QCOMPARE(gridRows(*win.w, QStringLiteral("grdMessungen")), 2);
     QCOMPARE(rowOf(*win.w, 1).last(), QString::number(keep));
     QCOMPARE(textOf(*win.w, QStringLiteral("lblAnzMessBL")), QStringLiteral("1")); // refreshed after deleting
+}
+
+// A number typed into "Messung Nr." that is not one of the chosen person's measurements in the chosen
+// segment deletes nothing and says so; the person's own number still deletes.
+void TestLists::deleteRefusesAnotherPersonsOrSegmentsNumber()
+{
+    Window win;
+    const qint64 p = win.bed.addPerson(QStringLiteral("Adler"), QStringLiteral("Anna"));
+    const qint64 other = win.bed.addPerson(QStringLiteral("Berg"), QStringLiteral("Bernd"));
+    const qint64 own = win.bed.addMeasurement("BeinLi", p, QDate(2026, 11, 1), "09:00:00", 1, 2, 3, 4, 5, 6);
+    const qint64 othersRow = win.bed.addMeasurement("BeinLi", other, QDate(2026, 11, 1), "09:00:00", 1, 2, 3, 4, 5, 6);
+    qint64 otherSegment = 0; // a number of the person's in another segment's table only
+    while (otherSegment <= othersRow)
+        otherSegment = win.bed.addMeasurement("ArmLi", p, QDate(2026, 11, 1), "10:00:00", 1, 2, 3, 4, 5, 6);
+    const auto count = [&] {
+        return scalar(win.bed.segmentePath(),
+                      "SELECT (SELECT COUNT(*) FROM BeinLi) || '+' || (SELECT COUNT(*) FROM ArmLi)")
+            .toString();
+    };
+    win.open();
+    win.choose(1, QStringLiteral("optBL"));
+    auto *number = control<QLineEdit>(*win.w, QStringLiteral("txtMessNr"));
+    for (const qint64 n : {othersRow, otherSegment, othersRow + otherSegment + 100}) {
+        number->setText(QString::number(n));
+        win.bed.messages.clear();
+        win.bed.messages.answer({true});
+        click(*win.w, QStringLiteral("cmdErase"));
+        QCOMPARE(win.bed.messages.texts().value(1),
+                 QStringLiteral("Die Messung Nr. %1 ist keine Messung dieser "
+                                "Person in diesem Segment. Es wurde nichts gelöscht.")
+                     .arg(n));
+        QCOMPARE(count(), QStringLiteral("2+%1").arg(otherSegment));
+        QCOMPARE(number->text(), QString::number(n));
+    }
+    number->setText(QString::number(own));
+    win.bed.messages.answer({true});
+    click(*win.w, QStringLiteral("cmdErase"));
+    QCOMPARE(count(), QStringLiteral("1+%1").arg(otherSegment));
+    QCOMPARE(textOf(*win.w, QStringLiteral("lblAnzMessBL")), QStringLiteral("0"));
 }
 
 void TestLists::personHeaderWithAgeInCompletedYears()
