@@ -24,7 +24,7 @@ static void BM_FillPersonList(benchmark::State &state)
     bed.messages.clear(); // the start-up question
     auto *list = w.findChild<QTableView *>(QStringLiteral("ocxFlex"));
     for (auto _ : state) {
-        w.fillPatientenDaten();
+        w.fillPersonList();
         benchmark::DoNotOptimize(FlexGrid(*list).colWidth(2));
     }
     if (FlexGrid(*list).rows() != state.range(0) + 1 || bed.messages.count() != 0)

@@ -4,6 +4,7 @@
 #include "app/Errors.h"
 #include "db/Database.h"
 #include "db/GermanText.h"
+#include "db/Segments.h"
 #include "db/Statements.h"
 
 #include <algorithm>
@@ -195,8 +196,8 @@ void deletePersonWithMeasurements(const DbConnection &segmente, qint32 lfdNr)
 {
     segmente.transaction([&] {
         segmente.exec(sql::deletePerson(), {lfdNr});
-        for (const char *seg : {"ArmRe", "BeinRe", "ArmLi", "BeinLi"})
-            segmente.exec(sql::deletePersonMeasurements(QString::fromLatin1(seg)), {lfdNr});
+        for (const SegmentInfo &segment : kSegments)
+            segmente.exec(sql::deletePersonMeasurements(QLatin1String(segment.table)), {lfdNr});
     });
 }
 

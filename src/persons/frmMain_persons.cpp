@@ -11,7 +11,7 @@ static void openPersonAdministration(frmMain &main, bool importMode)
     bImportModus = importMode;
     // Modeless; it lives only while it is open and gives the main window back on closing.
     auto *window =
-        new frmImport(main.platform(), main.session().repository(), &main, [&main] { main.fillPatientenDaten(); });
+        new frmImport(main.platform(), main.session().repository(), &main, [&main] { main.fillPersonList(); });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

@@ -173,7 +173,7 @@ void frmMain::Form_Load()
     ui->optBevor->setChecked(true);
     ui->cmdMesswerte->setEnabled(false);
     ui->cmdExtremitaet->setEnabled(false);
-    fillPatientenDatenInBackground();
+    fillPersonListInBackground();
 }
 
 void frmMain::cmdBeenden_Click()

@@ -67,10 +67,10 @@ public:
     void optR100_Click();
 
     // ---- Person and segment selection ---------------------------------------------------
-    void fillPatientenDaten();
+    void fillPersonList();
     // The same list read on a thread of its own and bound when it is ready, so that a
     // long list does not hold up the start; a fill in the meantime supersedes it.
-    void fillPatientenDatenInBackground();
+    void fillPersonListInBackground();
     void cmdPatientAuswahl_Click();
     void ocxFlex_SelChange(int row);
     void FillPatiendenDaten();

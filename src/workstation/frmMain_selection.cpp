@@ -73,13 +73,13 @@ static QVector<ListFormatter> personListFormats()
     return {{}, {}, {}, &isoToGermanDate};
 }
 
-void frmMain::fillPatientenDaten()
+void frmMain::fillPersonList()
 {
     m_personListReader->cancel();
     bindPersonList(ListModel::of(m_session->repository().personList(personListFormats())));
 }
 
-void frmMain::fillPatientenDatenInBackground()
+void frmMain::fillPersonListInBackground()
 {
     // The reader is stopped before the session goes (it is the window's last member).
     const SegmentRepository &repository = m_session->repository();
@@ -105,7 +105,7 @@ void frmMain::bindPersonList(std::unique_ptr<ListModel> model)
 void frmMain::cmdPatientAuswahl_Click()
 {
     ui->ocxFlex->setVisible(true);
-    fillPatientenDaten();
+    fillPersonList();
     ui->grdMessungen->setVisible(false);
     Messungsliste_Leeren();
     ui->FraMesswerte->setVisible(true);
