@@ -16,6 +16,13 @@ void frmMain::setupDevice()
 {
     MSComm1 = new DeviceLink(this);
     connect(m_session, &Session::readingTaken, this, &frmMain::showReading);
+    // Device values lock the person choice while they are pending; once they are stored or
+    // discarded another person may be chosen again (a second measurement still to come
+    // locks it anew).
+    connect(m_session, &Session::unsavedChanged, this, [this](bool unsaved) {
+        if (!unsaved)
+            ui->cmdPatientAuswahl->setEnabled(true);
+    });
     if (SerialLine *serial = m_platform.serial) {
         connect(serial, &SerialLine::dataReceived, this, [this] { MSComm1_OnComm(comEvReceive); });
         connect(serial, &SerialLine::overrun, this, [this] { MSComm1_OnComm(comEventOverrun); });

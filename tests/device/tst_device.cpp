@@ -237,8 +237,10 @@ private slots:
         QCOMPARE(field(*win.w, "txtW50ArmRechts"), QStringLiteral("480"));
         valueField(*win.w, Quantity::W50, *segmentByCode(QStringLiteral("AR")))->setText(QStringLiteral("999"));
         click(*win.w, QStringLiteral("optEineBeh"));
+        check(*win.w, QStringLiteral("cmdPatientAuswahl=off")); // values pending
         win.bed.messages.clear();
         click(*win.w, QStringLiteral("cmdSaveMess"));
+        check(*win.w, QStringLiteral("cmdPatientAuswahl=on")); // stored: another person may follow
         QCOMPARE(win.bed.messages.texts(), QStringList());
         QCOMPARE(scalar(win.bed.segmentePath(),
                         QStringLiteral("SELECT printf('%d %d %d %d %d %d %d', FKTN, W5, W50, W100, Xc5, Xc50, Xc100) "
