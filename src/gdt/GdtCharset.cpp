@@ -1,0 +1,100 @@
+#include "gdt/GdtCharset.h"
+
+#include <array>
+
+namespace kavio::gdt {
+
+namespace {
+
+// Bytes 0x80 to 0xFF of code page 437, as the DOS-era practice programs print them.
+constexpr std::array<char16_t, 128> kCp437High{
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// Bytes 0x80 to 0x9F of Windows-1252; the five it leaves free stay the Latin-1 controls,
+// so a file from either set reads without loss.
+constexpr std::array<char16_t, 32> kWin1252Low{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char16_t charOfByte(uchar b, Charset charset)
+{
+    if (b < 0x80)
+        return b;
+    if (charset == Charset::Cp437)
+        return kCp437High[b - 0x80];
+    if (b < 0xA0)
+        return kWin1252Low[b - 0x80];
+    return b;
+}
+
+std::optional<uchar> byteOfChar(char16_t c, Charset charset)
+{
+    if (c < 0x80)
+        return uchar(c);
+    if (charset == Charset::SevenBit)
+        return std::nullopt;
+    if (charset == Charset::Latin1 && c >= 0xA0 && c <= 0xFF)
+        return uchar(c);
+    for (uchar b = 0x80; b != 0; ++b)
+        if (charOfByte(b, charset) == c)
+            return b;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Charset> charsetOfCode(const QByteArray &code)
+{
+    if (code == "1")
+        return Charset::SevenBit;
+    if (code == "2")
+        return Charset::Cp437;
+    if (code == "3")
+        return Charset::Latin1;
+    return std::nullopt;
+}
+
+QByteArray charsetCode(Charset charset)
+{
+    return QByteArray::number(static_cast<int>(charset));
+}
+
+std::variant<QByteArray, QChar> encode(const QString &text, Charset charset)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        const auto b = byteOfChar(c.unicode(), charset);
+        if (!b)
+            return c;
+        bytes.append(char(*b));
+    }
+    return bytes;
+}
+
+std::variant<QString, uchar> decode(const QByteArray &bytes, Charset charset)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (char raw : bytes) {
+        const uchar b = uchar(raw);
+        if (b >= 0x80 && charset == Charset::SevenBit)
+            return b;
+        text.append(QChar(charOfByte(b, charset)));
+    }
+    return text;
+}
+
+} // namespace kavio::gdt
