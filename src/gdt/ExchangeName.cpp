@@ -1,5 +1,7 @@
 #include "gdt/ExchangeName.h"
 
+#include <algorithm>
+
 namespace kavio::gdt {
 
 namespace {
@@ -17,7 +19,7 @@ int counterOf(const QString &fileName, const QString &stemText)
         return 0;
     const QString digits = fileName.right(3);
     for (QChar c : digits)
-        if (!c.isDigit() || c.unicode() > '9')
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return 0;
     return digits.toInt();
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <utility>
 
 namespace kavio::gdt {
 

@@ -1,6 +1,8 @@
 #include "gdt/GdtRequest.h"
 
+#include <array>
 #include <QRegularExpression>
+#include <utility>
 
 namespace kavio::gdt {
 
