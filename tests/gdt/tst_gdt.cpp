@@ -129,13 +129,13 @@ private slots:
         bare.version.clear();
         bare.firstName.clear();
         bare.sex = clinical::Sex::Unknown;
-        bare.charset = Charset::Cp437;
-        QTest::newRow("only what is needed, padded") << sized(QByteArray(kRequestLines)
-                                                                  .replace("014921802.10\r\n", "")
-                                                                  .replace("0133102Anna\r\n", "")
-                                                                  .replace("01031102\r\n", "")
-                                                                  .replace("0133000", "0153000  "))
-                                                     << bare;
+        QTest::newRow("no 9206, 9218, 3102, 3110; padded 3000") << sized(QByteArray(kRequestLines)
+                                                                             .replace("014921802.10\r\n", "")
+                                                                             .replace("0133102Anna\r\n", "")
+                                                                             .replace("01031102\r\n", "")
+                                                                             .replace("01092062\r\n", "")
+                                                                             .replace("0133000", "0153000  "))
+                                                                << bare;
     }
 
     void readRequests()
