@@ -23,6 +23,8 @@ QString describe(RunError error)
         return QStringLiteral("Druckerfehler");
     case RunError::NoCurrentRow:
         return QStringLiteral("Kein aktueller Datensatz");
+    case RunError::UnknownDatabaseFormat:
+        return QStringLiteral("Nicht erkanntes Datenbankformat");
     }
     return QStringLiteral("Anwendungsdefinierter Fehler");
 }

@@ -10,14 +10,15 @@ namespace kavio {
 // Run-time failures of the program's own, numbered as the operator knows them from the
 // error form. Database failures carry the engine's own code and text instead.
 enum class RunError : int {
-    Overflow = 6,        // "Überlauf": a value outside the 16-bit or 32-bit range
-    DivisionByZero = 11, // "Division durch Null"
-    TypeMismatch = 13,   // "Typen unverträglich": a text that is not a number or date
-    FileNotFound = 53,   // "Datei nicht gefunden"
-    PathAccess = 75,     // "Fehler beim Zugriff auf Pfad/Datei"
-    InvalidNull = 94,    // "Unzulässige Verwendung von Null": an empty value where one is needed
-    PrinterError = 482,  // "Druckerfehler"
-    NoCurrentRow = 3021, // "Kein aktueller Datensatz"
+    Overflow = 6,                 // "Überlauf": a value outside the 16-bit or 32-bit range
+    DivisionByZero = 11,          // "Division durch Null"
+    TypeMismatch = 13,            // "Typen unverträglich": a text that is not a number or date
+    FileNotFound = 53,            // "Datei nicht gefunden"
+    PathAccess = 75,              // "Fehler beim Zugriff auf Pfad/Datei"
+    InvalidNull = 94,             // "Unzulässige Verwendung von Null": an empty value where one is needed
+    PrinterError = 482,           // "Druckerfehler"
+    NoCurrentRow = 3021,          // "Kein aktueller Datensatz"
+    UnknownDatabaseFormat = 3343, // "Nicht erkanntes Datenbankformat": a file of a newer program version
 };
 
 QString describe(RunError error);

@@ -38,6 +38,11 @@ std::unique_ptr<frmMain> openMainWindow(const Platform &platform)
     try {
         ensureSegmentDatabase(segmentePath(platform));
     } catch (const KavioError &e) {
+        // A file of a newer program version is not worked on at all: no window, no writes.
+        if (e.number() == static_cast<int>(RunError::UnknownDatabaseFormat)) {
+            platform.messages->stop(e.description());
+            return nullptr;
+        }
         platform.messages->stop(errorForm(e, QStringLiteral("Form_Load"), QStringLiteral("frmMain")));
     }
     auto window = std::make_unique<frmMain>(platform);

@@ -33,9 +33,10 @@ struct SystemParts {
 // Application name, and German dates and numbers whatever the system's locale.
 void setUpApplication();
 
-// Leaving the splash window: makes sure Segmente.mdb is there (a failure is shown with the
-// stop icon; the main window then reports what it cannot read), builds the main window and
-// shows it.
+// Leaving the splash window: makes sure Segmente.mdb is there and of this program's schema
+// version (a failure is shown with the stop icon; the main window then reports what it
+// cannot read), builds the main window and shows it. A file of a newer version is
+// refused with its message and no window is made (nullptr): the program ends.
 std::unique_ptr<frmMain> openMainWindow(const Platform &platform);
 
 } // namespace kavio

@@ -20,7 +20,11 @@ int main(int argc, char *argv[])
     const kavio::Platform platform = parts.platform(messages, folder);
 
     std::unique_ptr<kavio::frmMain> mainWindow;
-    kavio::frmSplash splash(platform, [&] { mainWindow = kavio::openMainWindow(platform); });
+    kavio::frmSplash splash(platform, [&] {
+        mainWindow = kavio::openMainWindow(platform);
+        if (!mainWindow)
+            QCoreApplication::exit(1);
+    });
     if (!splash.Form_Load())
         return 0;
     splash.show();

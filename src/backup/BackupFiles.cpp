@@ -417,8 +417,10 @@ bool DatenbankSichern(const QString &source, const QString &target, bool overwri
     return snapshot(source, target, overwrite, error);
 }
 
-bool isSegmentDatabase(const QString &path, QString *reason)
+bool isSegmentDatabase(const QString &path, QString *reason, bool *newer)
 {
+    if (newer)
+        *newer = false;
     if (!QFileInfo(path).isFile())
         return fail(reason, QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(shown(path)));
     try {
@@ -431,6 +433,12 @@ bool isSegmentDatabase(const QString &path, QString *reason)
         if (problems != QStringList{QStringLiteral("ok")})
             return fail(reason, QStringLiteral("Die Datei %1 ist beschädigt (%2).")
                                     .arg(shown(path), problems.mid(0, 3).join(QStringLiteral("; "))));
+        const QString refusal = newerSchemaRefusal(path, segmentSchemaVersion(db));
+        if (!refusal.isEmpty()) {
+            if (newer)
+                *newer = true;
+            return fail(reason, refusal);
+        }
         if (!hasSegmentSchema(db))
             return fail(reason, QStringLiteral("Die Datei %1 enthält keine Segmentdaten.").arg(shown(path)));
         return true;

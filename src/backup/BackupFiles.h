@@ -37,9 +37,11 @@ bool DateiKopieren(const QString &source, const QString &target, bool overwrite,
 // DateiKopieren (temporary name, flush, rename, overwrite rule, German cause on failure).
 bool DatenbankSichern(const QString &source, const QString &target, bool overwrite, QString *error = nullptr);
 
-// The file is an intact segment database: it opens, passes the engine's integrity check
-// and holds every table and field of the schema. *reason names what is wrong.
-bool isSegmentDatabase(const QString &path, QString *reason = nullptr);
+// The file is an intact segment database of this program's schema version or an older
+// one (upgraded at the next start): it opens, passes the engine's integrity check and
+// holds every table and field of its version. *reason names what is wrong; *newer is set
+// when the file is refused for being of a newer version (then *reason says so).
+bool isSegmentDatabase(const QString &path, QString *reason = nullptr, bool *newer = nullptr);
 
 // Names of the program's database connections that are still open on the file.
 QStringList openConnectionsOn(const QString &path);

@@ -66,8 +66,11 @@ void frmMain::mnuDatenWiederherstellen_Click()
     QString title = withDataFolder(QStringLiteral("Sicherungsdatei auswählen"), *m_platform.folder);
     const QString chosen = DateiOeffnenDialog(*m_platform.dialogs, startFolder, title);
     // Only an intact segment database may replace the data; a matching name is not enough.
-    if (!isBackupName(chosen) || !isSegmentDatabase(chosen)) {
-        messages.stop(kKeineSicherung);
+    // One of a newer program version is named as such: the operator needs that version.
+    QString why;
+    bool newer = false;
+    if (!isBackupName(chosen) || !isSegmentDatabase(chosen, &why, &newer)) {
+        messages.stop(newer ? kKeineSicherung + QLatin1Char('\n') + why : kKeineSicherung);
         return;
     }
     if (!messages.ask(QStringLiteral("Möchten Sie diese Datei wiederherstellen?"))) {

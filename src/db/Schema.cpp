@@ -3,9 +3,13 @@
 #include "app/Errors.h"
 #include "db/Database.h"
 #include "db/Segments.h"
+#include "db/Statements.h"
 
+#include <algorithm>
+#include <QDir>
 #include <QFile>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace kavio {
@@ -27,7 +31,8 @@ static QString int16(const QString &field, bool nullable)
         .arg(field, nullable ? QString() : QStringLiteral(" NOT NULL"));
 }
 
-QStringList segmentSchemaStatements()
+// Version 1: the persons, tblTeilnehmerSegmente and the four segment tables.
+static QStringList baseStatements()
 {
     QStringList s;
     s << QStringLiteral("CREATE TABLE IF NOT EXISTS Teilnehmer ("
@@ -54,7 +59,45 @@ QStringList segmentSchemaStatements()
         s << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(t, cols.join(QStringLiteral(", ")))
           << QStringLiteral("CREATE INDEX IF NOT EXISTS ix%1Person ON %1 (FKTN, Datum, Uhrzeit)").arg(t);
     }
-    s << QStringLiteral("PRAGMA user_version = %1").arg(kSegmentSchemaVersion);
+    return s;
+}
+
+// What the given version adds to the one before it. Each step only adds: the upgrade
+// leaves every existing table and row as it is.
+static QStringList stepStatements(int version)
+{
+    switch (version) {
+    case 2: {
+        // A table of its own rather than columns of Teilnehmer: that table mirrors the
+        // host's persons, and tblTeilnehmerSegmente's flags are the host's, not at-risk
+        // marks. A missing row reads as the defaults, so the step writes no rows.
+        QStringList hands;
+        for (const char *h : kStoredHands)
+            hands << QStringLiteral("'%1'").arg(QLatin1String(h));
+        QStringList cols{QStringLiteral("LfdNr INTEGER PRIMARY KEY"),
+                         QStringLiteral("DominanteHand TEXT NOT NULL DEFAULT '%1' CHECK (DominanteHand IN (%2))")
+                             .arg(QLatin1String(kStoredHands[2]), hands.join(QStringLiteral(", ")))};
+        for (const SegmentInfo &s : kSegments)
+            cols << QStringLiteral("%1 INTEGER NOT NULL DEFAULT 0 CHECK (%1 IN (0, 1))").arg(QLatin1String(s.code));
+        return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+                    .arg(kPersonFactsTable, cols.join(QStringLiteral(", ")))};
+    }
+    default:
+        return {};
+    }
+}
+
+static QString versionStatement(int version)
+{
+    return QStringLiteral("PRAGMA user_version = %1").arg(version);
+}
+
+QStringList segmentSchemaStatements(int version)
+{
+    QStringList s = baseStatements();
+    for (int v = 2; v <= version; ++v)
+        s << stepStatements(v);
+    s << versionStatement(version);
     return s;
 }
 
@@ -72,6 +115,24 @@ QStringList flagsSchemaStatements()
     return {QStringLiteral("CREATE TABLE IF NOT EXISTS Flags (GroupId INTEGER, CompLogoMonitor TEXT)")};
 }
 
+int segmentSchemaVersion(const DbConnection &db)
+{
+    QSqlQuery q = db.exec(sql::schemaVersion());
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+QString newerSchemaRefusal(const QString &path, int fileVersion)
+{
+    if (fileVersion <= kSegmentSchemaVersion)
+        return {};
+    return QStringLiteral("Die Datenbank %1 stammt aus einer neueren Programmversion (Datenbankversion %2, "
+                          "dieses Programm kennt bis Version %3).\n"
+                          "Bitte installieren Sie die neuere Programmversion. Die Datei bleibt unverändert.")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(fileVersion)
+        .arg(kSegmentSchemaVersion);
+}
+
 void ensureSegmentDatabase(const QString &path)
 {
     if (!QFile::exists(path)) {
@@ -81,11 +142,29 @@ void ensureSegmentDatabase(const QString &path)
                              QStringLiteral("%1: %2").arg(path, f.errorString()));
     }
     DbConnection db = DbConnection::open(path);
-    if (hasSegmentSchema(db))
+    auto refuseNewer = [&](int version) {
+        if (version > kSegmentSchemaVersion)
+            throw KavioError(static_cast<int>(RunError::UnknownDatabaseFormat), newerSchemaRefusal(path, version));
+    };
+    // Only read so far: a file of a newer version is refused before anything is written.
+    const int found = segmentSchemaVersion(db);
+    refuseNewer(found);
+    if (found == kSegmentSchemaVersion && hasSegmentSchema(db))
         return;
     db.transaction([&] {
-        for (const QString &sql : segmentSchemaStatements())
-            db.exec(sql);
+        // Read again under the write lock: another start may have upgraded meanwhile.
+        const int version = segmentSchemaVersion(db);
+        refuseNewer(version);
+        if (!hasSegmentSchema(db)) {
+            for (const QString &sql : segmentSchemaStatements())
+                db.exec(sql);
+            return;
+        }
+        // A complete file without a version (0) holds the tables of version 1.
+        for (int v = std::max(version, 1) + 1; v <= kSegmentSchemaVersion; ++v)
+            for (const QString &sql : stepStatements(v))
+                db.exec(sql);
+        db.exec(versionStatement(kSegmentSchemaVersion));
     });
 }
 
@@ -116,6 +195,15 @@ bool hasSegmentSchema(const DbConnection &db)
             if (r.indexOf(f) < 0)
                 return false;
     }
+    if (segmentSchemaVersion(db) < 2)
+        return true;
+    const QSqlRecord facts = d.record(kPersonFactsTable);
+    QStringList factFields{QStringLiteral("LfdNr"), QStringLiteral("DominanteHand")};
+    for (const SegmentInfo &s : kSegments)
+        factFields << QLatin1String(s.code);
+    for (const QString &f : factFields)
+        if (facts.indexOf(f) < 0)
+            return false;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clinical/PersonFacts.h"
 #include "db/ListRows.h"
 #include "db/Segments.h"
 #include "persons/PersonAdmin.h"
@@ -70,8 +71,17 @@ public:
     virtual bool personPresent(const QString &vorname, const QString &name, const QString &gebDat) = 0;
     // Takes the person of the boxes over (storePerson); returns its LfdNr.
     virtual qint64 storePerson(const PersonBoxes &boxes) = 0;
-    // The person and all its measurements, all or nothing (deletePersonWithMeasurements).
+    // The person, its facts and all its measurements, all or nothing
+    // (deletePersonWithMeasurements).
     virtual void deletePerson(qint32 lfdNr) = 0;
+
+    // -- Facts of a person for the clinical evaluation -----------------------------------
+    // Dominant hand and limbs at risk as stored; the defaults (hand unknown, no limb at
+    // risk) when none are. Sex is not kept here and comes back unknown.
+    virtual clinical::PersonFacts personFacts(qint32 lfdNr) = 0;
+    // Stores the dominant hand and limbs at risk of facts (sex is not stored), in one
+    // transaction. False, with nothing written, when there is no such person.
+    virtual bool setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts) = 0;
 
     // Closes the connection; the next operation opens a new one.
     virtual void release() = 0;

@@ -2,6 +2,7 @@
 
 #include "app/Conversions.h"
 #include "app/Errors.h"
+#include "db/Schema.h"
 #include "db/Statements.h"
 
 #include <QSqlQuery>
@@ -52,6 +53,15 @@ sql::RowOrder rowOrder(MeasurementOrder order)
     return sql::RowOrder::ByDay;
 }
 
+clinical::Hand storedHand(const QString &text)
+{
+    for (size_t i = 0; i < kStoredHands.size(); ++i)
+        if (text == QLatin1String(kStoredHands[i]))
+            return static_cast<clinical::Hand>(i);
+    // The table's check admits nothing else.
+    throw KavioError(RunError::TypeMismatch);
+}
+
 } // namespace
 
 QString storedTime(const QTime &time)
@@ -68,11 +78,17 @@ const DbConnection &SqliteRepository::connection()
     for (int attempt = 1;; ++attempt) {
         try {
             m_db = DbConnection::open(m_path);
-            return m_db;
         } catch (const KavioError &) {
             if (attempt == kOpenAttempts)
                 throw;
+            continue;
         }
+        const QString refusal = newerSchemaRefusal(m_path, segmentSchemaVersion(m_db));
+        if (!refusal.isEmpty()) {
+            m_db.close();
+            throw KavioError(static_cast<int>(RunError::UnknownDatabaseFormat), refusal);
+        }
+        return m_db;
     }
 }
 
@@ -213,6 +229,32 @@ qint64 SqliteRepository::storePerson(const PersonBoxes &boxes)
 void SqliteRepository::deletePerson(qint32 lfdNr)
 {
     deletePersonWithMeasurements(connection(), lfdNr);
+}
+
+clinical::PersonFacts SqliteRepository::personFacts(qint32 lfdNr)
+{
+    const QString statement = sql::personFacts();
+    QSqlQuery q = connection().exec(statement, {lfdNr});
+    clinical::PersonFacts facts;
+    if (!q.next())
+        return facts;
+    facts.dominantHand = storedHand(q.value(0).toString());
+    for (const SegmentInfo &s : kSegments)
+        facts.atRisk[static_cast<size_t>(s.storeIndex)] = q.value(1 + s.storeIndex).toInt() != 0;
+    return facts;
+}
+
+bool SqliteRepository::setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts)
+{
+    const QString statement = sql::storePersonFacts();
+    QVariantList values{lfdNr, QLatin1String(kStoredHands.at(static_cast<size_t>(facts.dominantHand)))};
+    for (const SegmentInfo &s : kSegments)
+        values << int(facts.atRisk[static_cast<size_t>(s.storeIndex)]);
+    values << lfdNr;
+    const DbConnection &db = connection();
+    int stored = 0;
+    db.transaction([&] { stored = db.exec(statement, values).numRowsAffected(); });
+    return stored == 1;
 }
 
 } // namespace kavio

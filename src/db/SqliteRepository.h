@@ -7,7 +7,8 @@ namespace kavio {
 
 // The segment database in one SQLite file. One connection for the window's thread,
 // opened at the first operation and kept until release(); every write runs in one
-// transaction.
+// transaction. A file of a newer schema version is refused at opening (KavioError
+// UnknownDatabaseFormat), so nothing is ever written into it.
 class SqliteRepository final : public SegmentRepository {
 public:
     explicit SqliteRepository(QString path);
@@ -29,6 +30,8 @@ public:
     bool personPresent(const QString &vorname, const QString &name, const QString &gebDat) override;
     qint64 storePerson(const PersonBoxes &boxes) override;
     void deletePerson(qint32 lfdNr) override;
+    clinical::PersonFacts personFacts(qint32 lfdNr) override;
+    bool setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts) override;
     void release() override;
 
 private:

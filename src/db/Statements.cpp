@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 #include "db/GermanText.h"
 #include "db/Schema.h"
+#include "db/Segments.h"
 
 namespace kavio::sql {
 
@@ -66,6 +67,37 @@ QString deleteMeasurement(const QString &seg)
 QString deletePersonMeasurements(const QString &seg)
 {
     return QStringLiteral("DELETE FROM %1 WHERE FKTN = ?").arg(segmentTable(seg));
+}
+
+static QStringList factColumns()
+{
+    QStringList cols{QStringLiteral("DominanteHand")};
+    for (const SegmentInfo &s : kSegments)
+        cols << QLatin1String(s.code);
+    return cols;
+}
+
+QString personFacts()
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE LfdNr = ?")
+        .arg(factColumns().join(QStringLiteral(", ")), kPersonFactsTable);
+}
+
+QString storePersonFacts()
+{
+    const QStringList cols = factColumns();
+    QStringList updates;
+    for (const QString &c : cols)
+        updates << QStringLiteral("%1 = excluded.%1").arg(c);
+    return QStringLiteral("INSERT INTO %1 (LfdNr, %2) SELECT ?, ?, ?, ?, ?, ? "
+                          "WHERE EXISTS (SELECT 1 FROM Teilnehmer WHERE LfdNr = ?) "
+                          "ON CONFLICT (LfdNr) DO UPDATE SET %3")
+        .arg(kPersonFactsTable, cols.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
+}
+
+QString deletePersonFacts()
+{
+    return QStringLiteral("DELETE FROM %1 WHERE LfdNr = ?").arg(kPersonFactsTable);
 }
 
 QString deletePerson()
@@ -140,6 +172,11 @@ QString personDetails()
 QString companyLogo()
 {
     return QStringLiteral("SELECT CompLogoMonitor FROM Flags WHERE GroupId = 11258 LIMIT 1");
+}
+
+QString schemaVersion()
+{
+    return QStringLiteral("PRAGMA user_version");
 }
 
 QString integrityCheck()

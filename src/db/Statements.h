@@ -33,6 +33,15 @@ QString deleteMeasurement(const QString &seg);
 QString deletePersonMeasurements(const QString &seg);
 
 // -- Persons of Segmente.mdb -----------------------------------------------------------
+// The facts of one person: LfdNr -> DominanteHand, then the at-risk flags in the order of
+// kSegments (no row when none are stored).
+QString personFacts();
+// Stores the facts of a person present in Teilnehmer, replacing earlier ones: LfdNr,
+// DominanteHand, the four flags in the order of kSegments, LfdNr once more (the presence
+// check). Changes one row, or none when there is no such person.
+QString storePersonFacts();
+// Delete the facts of a person: LfdNr.
+QString deletePersonFacts();
 // Delete the person row: LfdNr.
 QString deletePerson();
 // Import one person: Name, VorName, GebDat (ISO), PLZ, Ort, Kennung, AnzMes.
@@ -67,6 +76,10 @@ QString personDetails();
 // -- Flags.mdb -------------------------------------------------------------------------
 // The company logo record: CompLogoMonitor of GroupId 11258.
 QString companyLogo();
+
+// -- Schema ----------------------------------------------------------------------------
+// The file's schema version, one row.
+QString schemaVersion();
 
 // -- Backup and restore ----------------------------------------------------------------
 // The engine's full check of a database file: one row "ok" when it is intact.

@@ -196,6 +196,7 @@ void deletePersonWithMeasurements(const DbConnection &segmente, qint32 lfdNr)
 {
     segmente.transaction([&] {
         segmente.exec(sql::deletePerson(), {lfdNr});
+        segmente.exec(sql::deletePersonFacts(), {lfdNr});
         for (const SegmentInfo &segment : kSegments)
             segmente.exec(sql::deletePersonMeasurements(QLatin1String(segment.table)), {lfdNr});
     });

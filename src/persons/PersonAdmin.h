@@ -67,8 +67,9 @@ bool personPresent(const DbConnection &segmente, const QString &vorname, const Q
 // Nothing is stored when a box does not convert (KavioError).
 qint64 storePerson(const DbConnection &segmente, const PersonBoxes &boxes);
 
-// Deletes the person and the measurements of all four segment tables in one
-// transaction: all of it goes, or nothing does. tblTeilnehmerSegmente is left alone.
+// Deletes the person, its facts (hand, limbs at risk) and the measurements of all four
+// segment tables in one transaction: all of it goes, or nothing does.
+// tblTeilnehmerSegmente is left alone.
 void deletePersonWithMeasurements(const DbConnection &segmente, qint32 lfdNr);
 
 // The user's kept column widths: twips by column position, separated by commas. The

@@ -1,6 +1,9 @@
 // Backup and restore: through the menu as the operator uses it, and the copies under load.
+#include "app/ProgramStart.h"
 #include "backup/BackupFiles.h"
 #include "db/Database.h"
+#include "db/Schema.h"
+#include "db/SqliteRepository.h"
 #include "db/Statements.h"
 #include "TestBed.h"
 #include "Unprivileged.h"
@@ -223,6 +226,56 @@ private slots:
         const QString safety = s.bed.path(QStringLiteral("vor_Wiederherstellung_06-12-2026_10-30-00_Segmente.mdb"));
         QCOMPARE(rowCount(safety), 11);
         QCOMPARE(rowCount(safety, QStringLiteral("BeinRe")), 0);
+    }
+
+    // A backup of an older schema version is restored as it is and upgraded at the next
+    // start; one of a newer version is refused, naming why, and nothing changes.
+    void restoreAcrossSchemaVersions_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("older") << 1;
+        QTest::newRow("newer") << kSegmentSchemaVersion + 1;
+    }
+    void restoreAcrossSchemaVersions()
+    {
+        QFETCH(int, version);
+        Station s;
+        const QString live = s.bed.segmentePath();
+        const QString chosen = s.bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
+        writeSegmentDatabase(chosen, version);
+        addRows(chosen, 3, QStringLiteral("BeinLi"));
+        const QByteArray liveBytes = bytesOf(live), backup = bytesOf(chosen);
+        s.bed.dialogs.fileAnswer = chosen;
+        s.bed.messages.defaultAnswer = true;
+        const QStringList shown = s.run("mnuDatenWiederherstellen");
+        if (version > kSegmentSchemaVersion) {
+            QCOMPARE(shown, QStringList{kKeineSicherung + QLatin1Char('\n') + newerSchemaRefusal(chosen, version)});
+            QVERIFY(shown[0].contains(QStringLiteral("neueren Programmversion")));
+            QCOMPARE(bytesOf(live), liveBytes);
+            QCOMPARE(bytesOf(chosen), backup);
+            // Put in place by hand, the start refuses it: its message, no window, no write.
+            s.w.reset();
+            QVERIFY(DateiKopieren(chosen, live, true));
+            s.bed.messages.clear();
+            QVERIFY(!openMainWindow(s.bed.platform));
+            QCOMPARE(s.bed.messages.texts(), QStringList{newerSchemaRefusal(live, version)});
+            QCOMPARE(s.bed.messages.last().icon, MsgIcon::Stop);
+            QCOMPARE(bytesOf(live), backup);
+            return;
+        }
+        QCOMPARE(shown, (QStringList{kWiederherstellen,
+                                     QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
+        QCOMPARE(bytesOf(live), backup);
+        s.bed.messages.clear();
+        const std::unique_ptr<frmMain> next = openMainWindow(s.bed.platform);
+        QVERIFY(next);
+        for (const auto &m : s.bed.messages.shown) // only the usual start questions
+            QVERIFY2(m.icon != MsgIcon::Stop, qPrintable(m.text));
+        QCOMPARE(scalar(live, QStringLiteral("PRAGMA user_version")).toInt(), kSegmentSchemaVersion);
+        QCOMPARE(rowCount(live, QStringLiteral("BeinLi")), 3);
+        QCOMPARE(rowCount(live), 0);
+        QVERIFY(SqliteRepository(live).setPersonFacts(1, {clinical::Hand::Left, {}, {}}) == false); // no persons
+        QVERIFY(isSegmentDatabase(live));
     }
 
     // The history window reads the live file; the restore closes it instead of refusing.

@@ -1,6 +1,7 @@
 // The segment repository on its own: what each operation reads and writes, and what it
 // refuses, on a real database file.
 #include "app/Errors.h"
+#include "db/Schema.h"
 #include "db/SqliteRepository.h"
 #include "Saves.h"
 #include "session/MeasurementTable.h"
@@ -10,6 +11,8 @@
 
 using namespace kavio;
 using namespace kavio::test;
+
+Q_DECLARE_METATYPE(kavio::clinical::PersonFacts)
 
 namespace {
 
@@ -32,6 +35,17 @@ QString ids(const QList<Measurement> &rows)
     return out.join(QLatin1Char(' '));
 }
 
+// "<hand> <codes at risk>", read through the repository.
+QString factsText(SegmentRepository &repo, qint32 person)
+{
+    const clinical::PersonFacts f = repo.personFacts(person);
+    QStringList parts{QLatin1String(kStoredHands.at(static_cast<size_t>(f.dominantHand)))};
+    for (const SegmentInfo &s : kSegments)
+        if (f.atRisk[static_cast<size_t>(s.storeIndex)])
+            parts << QLatin1String(s.code);
+    return parts.join(QLatin1Char(' '));
+}
+
 } // namespace
 
 class TestRepository : public QObject {
@@ -43,6 +57,8 @@ private slots:
     void firstStoreRefusesNonPositiveValues_data();
     void firstStoreRefusesNonPositiveValues();
     void listCellsOfATypedRow();
+    void personFactsRoundTrip_data();
+    void personFactsRoundTrip();
 };
 
 void TestRepository::readsInEachOrder()
@@ -157,6 +173,59 @@ void TestRepository::listCellsOfATypedRow()
     QCOMPARE(rows.rows, 2);
     QCOMPARE(rows.cells.mid(5, 4), (QVector<QString>{"31", "52", "", "42"}));
     QCOMPARE(rows.cells.mid(9, 5), (QVector<QString>{"", "", "/", "/", "/"}));
+}
+
+void TestRepository::personFactsRoundTrip_data()
+{
+    QTest::addColumn<clinical::PersonFacts>("facts");
+    QTest::addColumn<QString>("read");    // as factsText gives it
+    QTest::addColumn<QString>("columns"); // the stored row: DominanteHand AL AR BL BR
+    using clinical::Hand;
+    QTest::newRow("right, none at risk") << clinical::PersonFacts{Hand::Right, clinical::Sex::Female, {}} << "rechts"
+                                         << "rechts 0 0 0 0";
+    QTest::newRow("left, left arm") << clinical::PersonFacts{Hand::Left, {}, {true, false, false, false}} << "links AL"
+                                    << "links 1 0 0 0";
+    QTest::newRow("unknown, right arm and both legs")
+        << clinical::PersonFacts{Hand::Unknown, {}, {false, true, true, true}} << "unbekannt AR BL BR"
+        << "unbekannt 0 1 1 1";
+    QTest::newRow("right, left leg") << clinical::PersonFacts{Hand::Right, {}, {false, false, true, false}}
+                                     << "rechts BL"
+                                     << "rechts 0 0 1 0";
+}
+
+// Facts are stored per person, replace earlier ones, are refused for an unknown person and
+// go when the person is deleted; another person's facts stay.
+void TestRepository::personFactsRoundTrip()
+{
+    QFETCH(clinical::PersonFacts, facts);
+    QFETCH(QString, read);
+    QFETCH(QString, columns);
+    TestBed bed;
+    const auto anna = qint32(bed.addPerson("Müller", "Anna"));
+    const auto hans = qint32(bed.addPerson("Groß", "Hans"));
+    bed.addMeasurement("ArmLi", anna, kDay, "10:00:00", 1, 2, 3, 4, 5, 6);
+    SqliteRepository repo(bed.segmentePath());
+    QCOMPARE(factsText(repo, anna), QStringLiteral("unbekannt"));
+    QVERIFY(repo.setPersonFacts(hans, {clinical::Hand::Left, {}, {true, true, true, true}}));
+    QVERIFY(repo.setPersonFacts(anna, {clinical::Hand::Left, {}, {true, true, false, false}}));
+    QVERIFY(repo.setPersonFacts(anna, facts));
+    QCOMPARE(factsText(repo, anna), read);
+    QCOMPARE(repo.personFacts(anna).sex, clinical::Sex::Unknown); // not kept here
+    QCOMPARE(scalar(bed.segmentePath(),
+                    "SELECT DominanteHand || ' ' || AL || ' ' || AR || ' ' || BL || ' ' || BR "
+                    "FROM tblTeilnehmerAngaben WHERE LfdNr = ?",
+                    {anna})
+                 .toString(),
+             columns);
+    SqliteRepository fresh(bed.segmentePath()); // read back from the file
+    QCOMPARE(factsText(fresh, anna), read);
+
+    QVERIFY(!repo.setPersonFacts(999, facts));
+    QCOMPARE(scalar(bed.segmentePath(), "SELECT count(*) FROM tblTeilnehmerAngaben").toInt(), 2);
+    repo.deletePerson(anna);
+    QCOMPARE(scalar(bed.segmentePath(), "SELECT group_concat(LfdNr) FROM tblTeilnehmerAngaben").toLongLong(), hans);
+    QCOMPARE(factsText(repo, anna), QStringLiteral("unbekannt"));
+    QCOMPARE(factsText(repo, hans), QStringLiteral("links AL AR BL BR"));
 }
 
 QTEST_MAIN(TestRepository)

@@ -3,14 +3,17 @@
 #include "app/Errors.h"
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "db/SqliteRepository.h"
 #include "Saves.h"
 #include "TestBed.h"
 #include "Unprivileged.h"
 
 #include <chrono>
+#include <functional>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QSqlRecord>
 #include <QTest>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -33,6 +36,54 @@ QString rowsOf(const TestBed &bed, qint64 person = 5)
                                  "WHERE FKTN = ? ORDER BY MessID)"),
                   {person})
         .toString();
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The tables of schema version 1: their definitions and every row, value by value.
+QStringList contentOf(const QString &path)
+{
+    DbConnection db = DbConnection::open(path);
+    QStringList out;
+    for (const QString &t :
+         QStringList{QStringLiteral("Teilnehmer"), QStringLiteral("tblTeilnehmerSegmente")} + segmentTables()) {
+        QSqlQuery def = db.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = ?"), {t});
+        out << (def.next() ? def.value(0).toString() : QStringLiteral("missing ") + t);
+        for (QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(t)); q.next();) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
+            out << t + QStringLiteral(": ") + cells.join(QLatin1Char('|'));
+        }
+    }
+    return out;
+}
+
+// A file of the given schema version with two persons, their measurements (extreme and
+// missing values among them) and a row of tblTeilnehmerSegmente; returns the first person.
+qint64 oldFileWithRows(TestBed &bed, int version)
+{
+    writeSegmentDatabase(bed.segmentePath(), version);
+    const qint64 anna = bed.addPerson(QStringLiteral("Müller"), QStringLiteral("Anna"));
+    const qint64 hans = bed.addPerson(QStringLiteral("Groß"), QStringLiteral("Hans"), QDate(1948, 2, 29));
+    bed.addMeasurement(kArmLi, anna, kDay, QStringLiteral("08:00:00"), 512, 480, 455, 61, 55, -3, 530, 498, 470);
+    bed.addMeasurement(QStringLiteral("BeinRe"), hans, kDay.addDays(-400), QStringLiteral("23:59:59"), -32768, 32767, 1,
+                       0, 2, 3);
+    bed.addMeasurement(QStringLiteral("ArmRe"), anna, kDay, QStringLiteral("08:01:00"), 400, 390, 380, 20, 40, 35, {},
+                       401);
+    DbConnection(DbConnection::open(bed.segmentePath()))
+        .exec(QStringLiteral("INSERT INTO tblTeilnehmerSegmente (lfdNR, AL, AR, BL, BR) VALUES (?, 1, 0, 1, 0)"),
+              {anna});
+    return anna;
+}
+
+int fileVersion(const QString &path)
+{
+    return scalar(path, QStringLiteral("PRAGMA user_version")).toInt();
 }
 
 QSet<qint64> ids(const QString &db, const QString &where)
@@ -155,6 +206,114 @@ private slots:
         const SaveResult r = saveFirst(path, kArmLi, 5, kDay, QTime(9, 0, 0, 999), v);
         QCOMPARE(saveSecond(path, kArmLi, 5, kDay, v).messId, r.messId);
         QCOMPARE(rowsOf(bed), QStringLiteral("08:00:00 2/, 09:00:00 390/390"));
+    }
+
+    // Opening brings an older file up to the current schema version, keeping every row and
+    // value, with the facts table at its defaults; a current file is not written; a file
+    // of a newer version is refused, by the start and by the repository, and keeps its bytes.
+    void schemaStepOnOpen_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("no version") << 0;
+        QTest::newRow("version 1") << 1;
+        QTest::newRow("current") << kSegmentSchemaVersion;
+        QTest::newRow("next") << kSegmentSchemaVersion + 1;
+        QTest::newRow("much newer") << 40;
+    }
+    void schemaStepOnOpen()
+    {
+        QFETCH(int, version);
+        TestBed bed;
+        const QString path = bed.segmentePath();
+        const qint64 anna = oldFileWithRows(bed, version);
+        const QStringList before = contentOf(path);
+        const QByteArray bytes = bytesOf(path);
+        if (version > kSegmentSchemaVersion) {
+            // "<number> <text>" of the refusal, or "geöffnet" when there was none.
+            auto refusal = [](const std::function<void()> &open) {
+                try {
+                    open();
+                } catch (const KavioError &e) {
+                    return QString::number(e.number()) + QLatin1Char(' ') + e.description();
+                }
+                return QStringLiteral("geöffnet");
+            };
+            const QString refused = QStringLiteral("3343 ") + newerSchemaRefusal(path, version);
+            QVERIFY(refused.startsWith(QStringLiteral("3343 Die Datenbank ") + path +
+                                       QStringLiteral(" stammt aus einer neueren Programmversion (Datenbankversion ") +
+                                       QString::number(version)));
+            QCOMPARE(refusal([&] { ensureSegmentDatabase(path); }), refused);
+            SqliteRepository repo(path);
+            QCOMPARE(refusal([&] {
+                         repo.storeFirst(*segmentByTable(kArmLi), 1, kDay, QTime(9, 0), reading(1, 2, 3, 4, 5, 6));
+                     }),
+                     refused);
+            QCOMPARE(refusal([&] { repo.setPersonFacts(qint32(anna), {}); }), refused);
+            QCOMPARE(bytesOf(path), bytes);
+            QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+            return;
+        }
+        ensureSegmentDatabase(path);
+        QCOMPARE(fileVersion(path), kSegmentSchemaVersion);
+        QCOMPARE(contentOf(path), before);
+        if (version == kSegmentSchemaVersion)
+            QCOMPARE(bytesOf(path), bytes); // nothing to do, nothing written
+        const QByteArray upgraded = bytesOf(path);
+        ensureSegmentDatabase(path);
+        QCOMPARE(bytesOf(path), upgraded);
+        // Nobody's facts are stored yet; a row with only its number takes the defaults.
+        QCOMPARE(scalar(path, QStringLiteral("SELECT count(*) FROM tblTeilnehmerAngaben")).toInt(), 0);
+        QCOMPARE(SqliteRepository(path).personFacts(qint32(anna)).dominantHand, clinical::Hand::Unknown);
+        QCOMPARE(scalar(path,
+                        QStringLiteral("INSERT INTO tblTeilnehmerAngaben (LfdNr) VALUES (?) "
+                                       "RETURNING DominanteHand || AL || AR || BL || BR"),
+                        {anna})
+                     .toString(),
+                 QStringLiteral("unbekannt0000"));
+    }
+
+    // A kill while the upgrade commits leaves the old version whole, and the next open
+    // upgrades it; the upgrade is one commit, so no kill can leave half of it (see
+    // schema_upgrader: it stops at the given commit until killed).
+    void killedMidUpgradeLeavesTheOldVersion_data()
+    {
+        QTest::addColumn<int>("stopAt");
+        QTest::addColumn<QByteArray>("reported");
+        QTest::newRow("at the upgrade's commit") << 1 << QByteArray("C 1\n");
+        QTest::newRow("at a later commit") << 2 << QByteArray("C 1\nfertig\n");
+    }
+    void killedMidUpgradeLeavesTheOldVersion()
+    {
+        QFETCH(int, stopAt);
+        QFETCH(QByteArray, reported);
+        TestBed bed;
+        const QString path = bed.segmentePath();
+        oldFileWithRows(bed, 1);
+        const QStringList before = contentOf(path);
+        QProcess upgrader;
+        upgrader.start(QStringLiteral(KAVIO_SCHEMA_UPGRADER), {path, QString::number(stopAt)});
+        QVERIFY2(upgrader.waitForStarted(), qPrintable(upgrader.errorString()));
+        QByteArray out;
+        const QByteArray stopped = "C " + QByteArray::number(stopAt) + '\n';
+        while (!out.contains(stopped) && !out.contains("fertig") && upgrader.waitForReadyRead(10000))
+            out += upgrader.readAllStandardOutput();
+        const bool killed = upgrader.state() == QProcess::Running && out.contains(stopped);
+        if (killed)
+            upgrader.kill(); // SIGKILL
+        QVERIFY(upgrader.waitForFinished(5000));
+        out += upgrader.readAllStandardOutput();
+        QCOMPARE(out, reported);
+        QCOMPARE(upgrader.exitStatus(), killed ? QProcess::CrashExit : QProcess::NormalExit);
+        // The next open finds either the old version, whole, or the new one; never a mix.
+        QCOMPARE(scalar(path, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        QCOMPARE(fileVersion(path), killed ? 1 : kSegmentSchemaVersion);
+        QCOMPARE(scalar(path, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = ?"), {kPersonFactsTable})
+                     .toInt(),
+                 killed ? 0 : 1);
+        QCOMPARE(contentOf(path), before);
+        ensureSegmentDatabase(path);
+        QCOMPARE(fileVersion(path), kSegmentSchemaVersion);
+        QCOMPARE(contentOf(path), before);
     }
 
     void killedMidSaveLeavesOnlyCompleteRows()

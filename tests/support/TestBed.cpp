@@ -5,7 +5,9 @@
 #include "db/Schema.h"
 #include "db/Statements.h"
 
+#include <algorithm>
 #include <QDir>
+#include <QFile>
 #include <QSqlQuery>
 
 namespace kavio::test {
@@ -58,6 +60,20 @@ qint64 TestBed::addMeasurement(const QString &segment, qint64 fktn, const QDate 
                            w50n.isValid() ? w50n : QVariant(QMetaType(QMetaType::Int)),
                            w100n.isValid() ? w100n : QVariant(QMetaType(QMetaType::Int))});
     return q.lastInsertId().toLongLong();
+}
+
+void writeSegmentDatabase(const QString &path, int version)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("%s: %s", qPrintable(path), qPrintable(file.errorString()));
+    file.close();
+    DbConnection db = DbConnection::open(path);
+    db.transaction([&] {
+        for (const QString &statement : segmentSchemaStatements(std::min(version, kSegmentSchemaVersion)))
+            db.exec(statement);
+        db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    });
 }
 
 QVariant scalar(const QString &dbPath, const QString &sql, const QVariantList &values)

@@ -49,6 +49,11 @@ public:
     Platform platform;
 };
 
+// A segment database without rows at path, of the given schema version: an older one
+// this program upgrades, or a newer one it does not know (the current tables, the
+// version number raised).
+void writeSegmentDatabase(const QString &path, int version);
+
 // Runs sqlite3-style text through a fresh connection and returns the first column of
 // the first row (for assertions).
 QVariant scalar(const QString &dbPath, const QString &sql, const QVariantList &values = {});
