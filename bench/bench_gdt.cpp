@@ -50,19 +50,26 @@ QByteArray requestBytes()
 
 } // namespace
 
-// Successes are counted rather than kept in a bool passed to DoNotOptimize: that bool read
-// back false here (GCC 12) although every call had succeeded.
+// Runs one exchange step per iteration. Successes are counted rather than kept in a bool
+// passed to DoNotOptimize: that bool read back false here (GCC 12) although every call had
+// succeeded.
+template <typename Step> void timeStep(benchmark::State &state, Step step, const char *failure)
+{
+    qint64 succeeded = 0;
+    for (auto _ : state) {
+        auto outcome = step();
+        benchmark::DoNotOptimize(outcome);
+        succeeded += outcome.ok() ? 1 : 0;
+    }
+    if (succeeded != qint64(state.iterations()))
+        state.SkipWithError(failure);
+}
+
 static void BM_WriteResult(benchmark::State &state)
 {
     const ResultInput in = fullResult();
-    qint64 written = 0;
-    for (auto _ : state) {
-        Outcome<QByteArray> out = writeResult(in);
-        benchmark::DoNotOptimize(out);
-        written += out.ok() ? 1 : 0;
-    }
-    if (written != qint64(state.iterations()))
-        state.SkipWithError("the result was not written");
+    timeStep(
+        state, [&] { return writeResult(in); }, "the result was not written");
     state.counters["bytes"] = double(writeResult(in).value.value_or(QByteArray()).size());
     state.SetLabel("goal < 10 ms");
 }
@@ -71,14 +78,8 @@ BENCHMARK(BM_WriteResult)->Unit(benchmark::kMicrosecond);
 static void BM_ReadRequest(benchmark::State &state)
 {
     const QByteArray bytes = requestBytes();
-    qint64 read = 0;
-    for (auto _ : state) {
-        Outcome<Request> r = readRequest(bytes);
-        benchmark::DoNotOptimize(r);
-        read += r.ok() ? 1 : 0;
-    }
-    if (read != qint64(state.iterations()))
-        state.SkipWithError("the request was not read");
+    timeStep(
+        state, [&] { return readRequest(bytes); }, "the request was not read");
 }
 BENCHMARK(BM_ReadRequest)->Unit(benchmark::kMicrosecond);
 
