@@ -1,11 +1,22 @@
-// How long the GDT exchange takes in memory: writing the 6310 of a measurement with every
-// value set (goal: under 10 ms) and reading a 6302 request.
+// How long the GDT exchange takes: writing the 6310 of a measurement with every value set
+// (goal: under 10 ms), reading a 6302 request, and from a request file landing in the
+// exchange folder to its person chosen in the main window (goal: under 100 ms with the
+// file system's notifications, under 2.5 s by polling alone).
 #include "gdt/GdtRequest.h"
 #include "gdt/GdtResult.h"
+#include "gdt/LinkSettings.h"
+#include "gdt/PracticeLink.h"
+#include "workstation/frmMain.h"
 
 #include "BenchMain.h"
+#include "TestBed.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 
 using namespace kavio;
 using namespace kavio::gdt;
@@ -82,6 +93,47 @@ static void BM_ReadRequest(benchmark::State &state)
         state, [&] { return readRequest(bytes); }, "the request was not read");
 }
 BENCHMARK(BM_ReadRequest)->Unit(benchmark::kMicrosecond);
+
+// One request after another for a person known by number; each iteration ends when the
+// window has the person chosen and the request file is gone.
+static void BM_Pickup(benchmark::State &state)
+{
+    const bool notifications = state.range(0) != 0;
+    test::TestBed bed;
+    const qint32 anna = qint32(bed.addPerson(QStringLiteral("Müller"), QStringLiteral("Anna"), QDate(1958, 3, 14)));
+    gdt::LinkSettings link;
+    link.enabled = true;
+    link.folder = bed.path(QStringLiteral("gdt"));
+    QDir().mkpath(link.folder);
+    frmMain window(bed.platform);
+    window.show();
+    window.practiceLink().setWatching(notifications, notifications ? 600000 : gdt::ExchangeWatcher::kPollMs);
+    window.practiceLink().apply(link);
+    const QByteArray bytes = requestBytes();
+    const QString file = link.folder + QStringLiteral("/KAVIPRAX.GDT");
+    double worstMs = 0;
+    for (auto _ : state) {
+        window.session().clearPerson();
+        QCoreApplication::processEvents();
+        QElapsedTimer clock;
+        clock.start();
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            state.SkipWithError("request not written");
+        f.close();
+        while ((window.session().person().number != anna || QFile::exists(file)) && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        state.SetIterationTime(ms / 1000);
+        worstMs = std::max(worstMs, ms);
+        if (window.session().person().number != anna)
+            state.SkipWithError("person not chosen");
+    }
+    state.counters["worst_ms"] = worstMs;
+    state.SetLabel(notifications ? "notifications, goal < 100 ms" : "polling alone, goal < 2.5 s");
+}
+BENCHMARK(BM_Pickup)->Arg(1)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pickup)->Arg(0)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

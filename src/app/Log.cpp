@@ -3,4 +3,5 @@
 namespace kavio {
 Q_LOGGING_CATEGORY(lcWindow, "kavio.window", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcDevice, "kavio.device", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcGdt, "kavio.gdt", QtWarningMsg)
 } // namespace kavio

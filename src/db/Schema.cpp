@@ -82,6 +82,11 @@ static QStringList stepStatements(int version)
         return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
                     .arg(kPersonFactsTable, cols.join(QStringLiteral(", ")))};
     }
+    case 3:
+        // Looked up at every request of the practice software, hence the index.
+        return {QStringLiteral("ALTER TABLE Teilnehmer ADD COLUMN %1 TEXT").arg(kPracticeNumberColumn),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS ixTeilnehmerPraxisNr ON Teilnehmer (%1)")
+                    .arg(kPracticeNumberColumn)};
     default:
         return {};
     }
@@ -204,7 +209,9 @@ bool hasSegmentSchema(const DbConnection &db)
     for (const QString &f : factFields)
         if (facts.indexOf(f) < 0)
             return false;
-    return true;
+    if (segmentSchemaVersion(db) < 3)
+        return true;
+    return person.indexOf(kPracticeNumberColumn) >= 0;
 }
 
 } // namespace kavio

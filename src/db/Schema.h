@@ -12,13 +12,17 @@ class DbConnection;
 const QStringList &segmentTables();
 
 // The schema version kept in PRAGMA user_version. 1: persons and the four segment tables;
-// 2: adds tblTeilnehmerAngaben (dominant hand and limbs at risk of a person).
-constexpr int kSegmentSchemaVersion = 2;
+// 2: adds tblTeilnehmerAngaben (dominant hand and limbs at risk of a person); 3: adds
+// Teilnehmer.PraxisPatientenNr (the practice software's number of a person).
+constexpr int kSegmentSchemaVersion = 3;
 
 // The table of the per-person facts (schema version 2 on): LfdNr, DominanteHand and one
 // 0/1 column per segment code (AL, AR, BL, BR) for a limb at risk. A person without a row
 // has the defaults: hand unknown, no limb at risk.
 inline const QString kPersonFactsTable = QStringLiteral("tblTeilnehmerAngaben");
+// The column of Teilnehmer (schema version 3 on) holding the patient number the practice
+// software gave the person (GDT field 3000); NULL for persons it never asked for.
+inline const QString kPracticeNumberColumn = QStringLiteral("PraxisPatientenNr");
 // DominanteHand as stored, in the order of clinical::Hand (Right, Left, Unknown).
 inline constexpr std::array<const char *, 3> kStoredHands{"rechts", "links", "unbekannt"};
 

@@ -22,6 +22,15 @@ struct SaveResult {
     qint64 messId = 0; // the row written or changed, when Stored
 };
 
+// A patient as the practice software names it in a request.
+struct PracticePerson {
+    QString number; // the practice's patient number
+    QString name;
+    QString firstName;
+    QDate birthDate;
+    clinical::Sex sex = clinical::Sex::Unknown;
+};
+
 // The orders in which a person's rows of a segment are read.
 enum class MeasurementOrder {
     NewestFirst, // the measurement list: day, time, MessID, all descending
@@ -82,6 +91,16 @@ public:
     // Stores the dominant hand and limbs at risk of facts (sex is not stored), in one
     // transaction. False, with nothing written, when there is no such person.
     virtual bool setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts) = 0;
+
+    // -- Persons the practice software asks for ----------------------------------------
+    // The person with this practice number; else the person of the same name, first name
+    // (letter case ignored) and birth date who has no practice number yet, which is then
+    // given this one (the lowest LfdNr when there are several). nullopt when neither.
+    virtual std::optional<Person> findPracticePerson(const PracticePerson &patient) = 0;
+    // A new person from the request, with its practice number.
+    virtual Person addPracticePerson(const PracticePerson &patient) = 0;
+    // The practice number of a person; empty when it has none.
+    virtual QString practiceNumber(qint32 lfdNr) = 0;
 
     // Closes the connection; the next operation opens a new one.
     virtual void release() = 0;

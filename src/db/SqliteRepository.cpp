@@ -62,6 +62,11 @@ clinical::Hand storedHand(const QString &text)
     throw KavioError(RunError::TypeMismatch);
 }
 
+Person personOfRow(const QSqlQuery &q)
+{
+    return {q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), storedDay(q.value(3).toString())};
+}
+
 } // namespace
 
 QString storedTime(const QTime &time)
@@ -255,6 +260,52 @@ bool SqliteRepository::setPersonFacts(qint32 lfdNr, const clinical::PersonFacts 
     int stored = 0;
     db.transaction([&] { stored = db.exec(statement, values).numRowsAffected(); });
     return stored == 1;
+}
+
+std::optional<Person> SqliteRepository::findPracticePerson(const PracticePerson &patient)
+{
+    const QString byNumber = sql::personByPracticeNumber();
+    const QString byName = sql::unlinkedPersonByName();
+    const QString link = sql::linkPracticeNumber();
+    const DbConnection &db = connection();
+    std::optional<Person> found;
+    // Looked up and linked under one write lock, so two requests cannot link two persons
+    // to one number.
+    db.transaction([&] {
+        QSqlQuery q = db.exec(byNumber, {patient.number});
+        if (q.next()) {
+            found = personOfRow(q);
+            return;
+        }
+        q = db.exec(byName, {isoDate(patient.birthDate), patient.name, patient.firstName});
+        if (!q.next())
+            return;
+        found = personOfRow(q);
+        q.finish();
+        db.exec(link, {patient.number, found->number});
+    });
+    return found;
+}
+
+Person SqliteRepository::addPracticePerson(const PracticePerson &patient)
+{
+    const QString insert = sql::insertPracticePerson();
+    requireValidDay(patient.birthDate);
+    const DbConnection &db = connection();
+    Person person{0, patient.name, patient.firstName, patient.birthDate};
+    db.transaction([&] {
+        const QSqlQuery q = db.exec(insert, {patient.name, patient.firstName, isoDate(patient.birthDate),
+                                             patient.sex == clinical::Sex::Female ? 1 : 0, patient.number});
+        person.number = q.lastInsertId().toInt();
+    });
+    return person;
+}
+
+QString SqliteRepository::practiceNumber(qint32 lfdNr)
+{
+    const QString statement = sql::practiceNumberOf();
+    QSqlQuery q = connection().exec(statement, {lfdNr});
+    return q.next() ? q.value(0).toString() : QString();
 }
 
 } // namespace kavio

@@ -32,6 +32,9 @@ public:
     void deletePerson(qint32 lfdNr) override;
     clinical::PersonFacts personFacts(qint32 lfdNr) override;
     bool setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts) override;
+    std::optional<Person> findPracticePerson(const PracticePerson &patient) override;
+    Person addPracticePerson(const PracticePerson &patient) override;
+    QString practiceNumber(qint32 lfdNr) override;
     void release() override;
 
 private:

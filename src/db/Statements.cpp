@@ -117,6 +117,37 @@ QString personExists()
                           "WHERE GebDat = ? AND FOLDCASE(Name) = FOLDCASE(?) AND FOLDCASE(Vorname) = FOLDCASE(?)");
 }
 
+QString personByPracticeNumber()
+{
+    return QStringLiteral("SELECT LfdNr, Name, VorName, GebDat FROM Teilnehmer WHERE PraxisPatientenNr = ? "
+                          "ORDER BY LfdNr LIMIT 1");
+}
+
+QString unlinkedPersonByName()
+{
+    return QStringLiteral("SELECT LfdNr, Name, VorName, GebDat FROM Teilnehmer "
+                          "WHERE IFNULL(PraxisPatientenNr, '') = '' AND GebDat = ? "
+                          "AND FOLDCASE(Name) = FOLDCASE(?) AND FOLDCASE(IFNULL(VorName, '')) = FOLDCASE(?) "
+                          "ORDER BY LfdNr LIMIT 1");
+}
+
+QString linkPracticeNumber()
+{
+    return QStringLiteral("UPDATE Teilnehmer SET PraxisPatientenNr = ? "
+                          "WHERE LfdNr = ? AND IFNULL(PraxisPatientenNr, '') = ''");
+}
+
+QString insertPracticePerson()
+{
+    return QStringLiteral("INSERT INTO Teilnehmer (Name, VorName, GebDat, Geschlecht, PraxisPatientenNr, AnzMes) "
+                          "VALUES (?, ?, ?, ?, ?, 0)");
+}
+
+QString practiceNumberOf()
+{
+    return QStringLiteral("SELECT PraxisPatientenNr FROM Teilnehmer WHERE LfdNr = ?");
+}
+
 QString personListMain()
 {
     return QStringLiteral("SELECT LfdNr, Name, Vorname AS Vorname, GebDat AS Geburtstag FROM Teilnehmer "

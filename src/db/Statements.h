@@ -48,6 +48,20 @@ QString deletePerson();
 QString insertPerson();
 // Is the person present: GebDat (ISO), Name, Vorname (letter case ignored, see foldCase).
 QString personExists();
+// Persons of the practice software. The person of a practice number: number -> LfdNr,
+// Name, VorName, GebDat (lowest LfdNr first).
+QString personByPracticeNumber();
+// Persons without a practice number of that name, first name (letter case ignored, a
+// missing first name as empty) and birth date: GebDat (ISO), Name, VorName -> LfdNr,
+// Name, VorName, GebDat (lowest LfdNr first).
+QString unlinkedPersonByName();
+// Gives a person without one its practice number: number, LfdNr.
+QString linkPracticeNumber();
+// A person of a request: Name, VorName, GebDat (ISO), Geschlecht (1 female, 0 otherwise),
+// practice number.
+QString insertPracticePerson();
+// The practice number of a person: LfdNr -> number (NULL when none).
+QString practiceNumberOf();
 // Person list of the main window: LfdNr, Name, Vorname, Geburtstag; German name order,
 // equal names in the database's order.
 QString personListMain();

@@ -47,13 +47,19 @@ const SegmentInfo &Session::requireChoice() const
 SaveResult Session::storeFirst(const QTime &time, const SegmentReading &values)
 {
     const SegmentInfo &segment = requireChoice();
-    return m_repository->storeFirst(segment, m_person.number, m_day, time, values);
+    const SaveResult result = m_repository->storeFirst(segment, m_person.number, m_day, time, values);
+    if (result.outcome == SaveOutcome::Stored)
+        emit measurementStored(segment, result.messId);
+    return result;
 }
 
 SaveResult Session::storeSecond(const SegmentReading &values)
 {
     const SegmentInfo &segment = requireChoice();
-    return m_repository->storeSecond(segment, m_person.number, m_day, values);
+    const SaveResult result = m_repository->storeSecond(segment, m_person.number, m_day, values);
+    if (result.outcome == SaveOutcome::Stored)
+        emit measurementStored(segment, result.messId);
+    return result;
 }
 
 std::array<SegmentReading, 4> Session::zeroReadings()

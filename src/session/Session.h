@@ -93,6 +93,8 @@ signals:
     void valuesCleared();
     void segmentChanged();
     void unsavedChanged(bool unsaved);
+    // A first or second measurement of the chosen person was written into row messId.
+    void measurementStored(const kavio::SegmentInfo &segment, qint64 messId);
 
 private:
     const SegmentInfo &requireChoice() const;

@@ -4,6 +4,7 @@
 #include "app/Errors.h"
 #include "app/Log.h"
 #include "db/SqliteRepository.h"
+#include "gdt/PracticeLink.h"
 #include "platform/Clock.h"
 #include "platform/SerialLine.h"
 #include "ui_frmMain.h"
@@ -60,6 +61,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     setupStorage();
     setupDevice();
     setupCharts();
+    setupGdt();
     Form_Load();
 }
 
@@ -174,6 +176,7 @@ void frmMain::Form_Load()
     ui->cmdMesswerte->setEnabled(false);
     ui->cmdExtremitaet->setEnabled(false);
     fillPersonListInBackground();
+    m_practiceLink->apply(gdt::loadLinkSettings(*m_platform.settings));
 }
 
 void frmMain::cmdBeenden_Click()

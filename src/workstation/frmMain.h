@@ -18,6 +18,9 @@ class QFrame;
 namespace kavio::charts {
 struct PageLogos;
 }
+namespace kavio::gdt {
+class PracticeLink;
+}
 
 namespace Ui {
 class frmMain;
@@ -129,6 +132,12 @@ public:
     void mnuDatenSichern_Click();
     void mnuDatenWiederherstellen_Click();
     void cmdOpenVergleichsFormular_Click();
+    void mnuGdtEinstellungen_Click();
+
+    // ---- Link to the practice software ----------------------------------------------------
+    // Chooses the person as a click on its row of the person list does.
+    void choosePracticePerson(const Person &person);
+    gdt::PracticeLink &practiceLink() const { return *m_practiceLink; }
 
     // The bound lists' models, held until the next fill.
     ListModel *personModel() const { return m_personModel.get(); }
@@ -164,12 +173,14 @@ private:
     void setupStorage();
     void setupDevice();
     void setupCharts();
+    void setupGdt();
     void bindPersonList(std::unique_ptr<ListModel> model);
 
     Platform m_platform;
     std::unique_ptr<Ui::frmMain> ui;
-    Session *m_session;                  // child of the window
-    class DeviceLink *MSComm1 = nullptr; // the serial line's receive state (child of the window)
+    Session *m_session;                          // child of the window
+    class DeviceLink *MSComm1 = nullptr;         // the serial line's receive state (child of the window)
+    gdt::PracticeLink *m_practiceLink = nullptr; // child of the window
 
     // The trend chart on screen, as the print-out draws it.
     struct ShownChart {

@@ -2,11 +2,13 @@
 #include "gdt/ExchangeName.h"
 #include "gdt/GdtRequest.h"
 #include "gdt/GdtResult.h"
+#include "Requests.h"
 
 #include <QTest>
 
 using namespace kavio;
 using namespace kavio::gdt;
+using namespace kavio::gdt::test;
 
 Q_DECLARE_METATYPE(kavio::gdt::Error::Kind)
 Q_DECLARE_METATYPE(kavio::gdt::Charset)
@@ -15,31 +17,6 @@ Q_DECLARE_METATYPE(kavio::gdt::Request)
 namespace {
 
 using Kind = Error::Kind;
-
-// "?????" in a hand-written file becomes its byte count, so a row can change a line
-// without recounting the whole file.
-QByteArray sized(QByteArray bytes)
-{
-    return bytes.replace("?????", QByteArray::number(bytes.size()).rightJustified(5, '0'));
-}
-
-// A request as practice software sends it, line by line (CP437, ü = 0x81).
-const QByteArray kRequestLines = "01380006302\r\n"
-                                 "0148100?????\r\n"
-                                 "0138315KAVI\r\n"
-                                 "0138316PRAX\r\n"
-                                 "014921802.10\r\n"
-                                 "01092062\r\n"
-                                 "01330004711\r\n"
-                                 "0153101M\x81ller\r\n"
-                                 "0133102Anna\r\n"
-                                 "017310314031958\r\n"
-                                 "01031102\r\n";
-
-QByteArray request(const QByteArray &from, const QByteArray &to)
-{
-    return sized(QByteArray(kRequestLines).replace(from, to));
-}
 
 Request expectedMueller()
 {
@@ -152,49 +129,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("reason");
-        const QByteArray good = sized(kRequestLines);
-        QTest::newRow("line length") << request("01330004711", "01430004711") << Kind::WrongLineLength
-                                     << "Zeile 7 (Feld 3000) gibt die Länge 14 an, ist aber 13 Bytes lang.";
-        QTest::newRow("8100") << QByteArray(good).replace("00145", "00146") << Kind::WrongRecordLength
-                              << "Satzlänge (Feld 8100) lautet „00146“, die Datei hat aber 145 Bytes.";
-        QTest::newRow("no 8100") << QByteArray(good).replace("014810000145\r\n", "") << Kind::NoRecordLength
-                                 << "Satzlänge (Feld 8100) fehlt";
-        QTest::newRow("line > 999") << request("Anna", QByteArray(993, 'A')).replace("0133102", "9993102")
-                                    << Kind::LineTooLong << "Zeile 9 ist mit 1002 Bytes länger als die erlaubten 999.";
-        QTest::newRow("CR in content") << request("0133102Anna", "0143102An\rna") << Kind::LineBreakInContent
-                                       << "Zeile 9 (Feld 3102) enthält CR oder LF";
-        QTest::newRow("LF in content") << request("0133102Anna", "0143102An\nna") << Kind::LineBreakInContent
-                                       << "Zeile 9 (Feld 3102) enthält CR oder LF";
-        QTest::newRow("CR LF in content") << request("0133102Anna", "0153102An\r\nna") << Kind::LineBreakInContent
-                                          << "Zeile 9 (Feld 3102) enthält CR oder LF";
-        QTest::newRow("no final CR LF") << good.chopped(2) << Kind::Incomplete << "endet nicht mit CR LF";
-        QTest::newRow("empty") << QByteArray() << Kind::Incomplete << "unvollständig";
-        QTest::newRow("charset 7") << request("01092062", "01092067") << Kind::UnknownCharset
-                                   << "Unbekannter Zeichensatz „7“ in Feld 9206";
-        QTest::newRow("8 bit in 7 bit") << request("01092062", "01092061") << Kind::NotInCharset
-                                        << "Zeile 8 (Feld 3101) enthält das Byte 0x81";
-        QTest::newRow("10 MB") << QByteArray(kMaxFileBytes + 1, '0') << Kind::TooLarge
-                               << "10485761 Bytes größer als die erlaubten 10485760";
-        QTest::newRow("no 8000") << request("01380006302\r\n", "") << Kind::NoRecordType << "keine Satzart (Feld 8000)";
-        QTest::newRow("not digits") << request("0133102", "01x3102") << Kind::BadLineStart
-                                    << "Zeile 9 beginnt nicht mit drei Ziffern";
-        QTest::newRow("no 3000") << request("01330004711\r\n", "") << Kind::MissingField
-                                 << "Patientennummer (Feld 3000) fehlt";
-        QTest::newRow("empty 3000") << request("01330004711", "0113000  ") << Kind::MissingField
-                                    << "Patientennummer (Feld 3000) fehlt";
-        QTest::newRow("no 3101") << request("0153101M\x81ller\r\n", "") << Kind::MissingField
-                                 << "Name (Feld 3101) fehlt";
-        QTest::newRow("no 3103") << request("017310314031958\r\n", "") << Kind::MissingField
-                                 << "Geburtsdatum (Feld 3103) fehlt";
-        QTest::newRow("31 February") << request("14031958", "31022001") << Kind::BadBirthDate
-                                     << "„31022001“ (Feld 3103) ist kein gültiges Datum";
-        QTest::newRow("ISO date") << request("017310314031958", "01931031958-03-14") << Kind::BadBirthDate
-                                  << "„1958-03-14“";
-        QTest::newRow("6311") << request("6302", "6311") << Kind::UnsupportedRecordType
-                              << "Satzart 6311 (Daten einer Untersuchung zeigen) wird von KavioSegment nicht";
-        QTest::newRow("6310") << request("6302", "6310") << Kind::WrongRecordType << "„6310“ ist keine Anforderung";
-        QTest::newRow("version 01.00") << request("02.10", "01.00") << Kind::UnsupportedVersion
-                                       << "GDT-Version „01.00“";
+        for (const BadRequest &row : badRequests())
+            QTest::newRow(row.name) << row.bytes << row.kind << row.reason;
     }
 
     void badInput()
