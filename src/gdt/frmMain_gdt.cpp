@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "gdt/frmGdtSettings.h"
 #include "gdt/PracticeLink.h"
+#include "platform/Messages.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 #include "workstation/mdlGrid.h"
