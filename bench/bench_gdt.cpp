@@ -100,7 +100,8 @@ static void BM_Pickup(benchmark::State &state)
 {
     const bool notifications = state.range(0) != 0;
     test::TestBed bed;
-    const qint32 anna = qint32(bed.addPerson(QStringLiteral("Müller"), QStringLiteral("Anna"), QDate(1958, 3, 14)));
+    const qint32 anna =
+        qint32(bed.addPerson(QStringLiteral("Müller-Lüdenscheidt"), QStringLiteral("Anna-Sophie"), QDate(1958, 3, 14)));
     gdt::LinkSettings link;
     link.enabled = true;
     link.folder = bed.path(QStringLiteral("gdt"));
