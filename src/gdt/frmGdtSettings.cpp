@@ -25,6 +25,7 @@ frmGdtSettings::frmGdtSettings(const Platform &platform, QWidget *parent)
     m_practiceId->setObjectName(QStringLiteral("txtPraxisKennung"));
     m_charset->setObjectName(QStringLiteral("cboZeichensatz"));
     m_extension->setObjectName(QStringLiteral("cboEndung"));
+    m_folder->setMinimumWidth(320);
     for (QLineEdit *id : {m_ownId, m_practiceId})
         id->setMaxLength(8);
     m_charset->addItem(QStringLiteral("7 Bit (nur ASCII, ohne Umlaute)"), int(gdt::Charset::SevenBit));
