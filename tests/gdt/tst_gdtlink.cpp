@@ -49,6 +49,21 @@ struct LinkWalk {
         return scalar(win.bed.segmentePath(), sql, values);
     }
     QString status() { return w().statusBar()->currentMessage(); }
+    // The fields of the result file that matter here, "id content" each.
+    QStringList result() const
+    {
+        QFile f(file(QStringLiteral("PRAXKAVI.GDT")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {QStringLiteral("(kein Ergebnis)")};
+        const gdt::Outcome<gdt::Record> record = gdt::parse(f.readAll());
+        if (!record.ok())
+            return {record.error->reason};
+        QStringList lines;
+        for (const gdt::Field &field : record.value->fields)
+            if (QList<int>{3000, 3101, 3103, 3110, 6200, 6201, 8410, 8420, 6220}.contains(field.id))
+                lines << QStringLiteral("%1 %2").arg(field.id).arg(field.content);
+        return lines;
+    }
 };
 
 } // namespace
@@ -106,9 +121,10 @@ private slots:
                  QStringLiteral("4711"));
     }
 
-    // Request, measurement, result: the result file carries the requesting patient, the
-    // values and the comparison with the other arm; a request while values are unsaved
-    // waits until they are discarded.
+    // Request, two measurements, two results: each result carries the requesting patient,
+    // the values and the comparison with the other arm, the second the change through
+    // therapy; a result waits while the practice software has not collected the last one,
+    // and a request waits while values are unsaved or a second measurement is due.
     void requestToResult()
     {
         LinkWalk walk;
@@ -120,7 +136,7 @@ private slots:
         QCOMPARE(walk.w().session().person().number, qint32(anna));
         click(walk.w(), QStringLiteral("optAR"));
         click(walk.w(), QStringLiteral("cmdOptSegment"));
-        click(walk.w(), QStringLiteral("optEineBeh"));
+        click(walk.w(), QStringLiteral("optZweiBeh"));
         const SegmentInfo &ar = *segmentByCode(QStringLiteral("AR"));
         const std::pair<Quantity, const char *> typed[] = {{Quantity::W5, "520"},   {Quantity::W50, "480"},
                                                            {Quantity::W100, "455"}, {Quantity::Xc5, "31"},
@@ -135,71 +151,71 @@ private slots:
         QVERIFY(QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
         QCOMPARE(walk.w().session().person().number, qint32(anna));
 
-        walk.win.bed.messages.answer({false}); // Mahler is not added, once asked
         click(walk.w(), QStringLiteral("cmdSaveMess"));
-        QFile result(walk.file(QStringLiteral("PRAXKAVI.GDT")));
-        QVERIFY(result.open(QIODevice::ReadOnly));
-        const gdt::Outcome<gdt::Record> record = gdt::parse(result.readAll());
-        QVERIFY2(record.ok(), qPrintable(record.error ? record.error->reason : QString()));
-        QStringList lines;
-        for (const gdt::Field &f : record.value->fields)
-            if (QList<int>{3000, 3101, 3103, 3110, 6200, 6201, 8410, 8420, 6220}.contains(f.id))
-                lines << QStringLiteral("%1 %2").arg(f.id).arg(f.content);
+        const QStringList first = walk.result();
         const QString at50 = QStringLiteral("8410 R50AR|8420 480|8410 XC50AR|8420 52|8410 PHI50AR|8420 6,2");
-        QVERIFY2(lines.join(QLatin1Char('|')).contains(at50), qPrintable(lines.join(QLatin1Char('|'))));
-        QCOMPARE(lines.mid(0, 6),
+        QVERIFY2(first.join(QLatin1Char('|')).contains(at50), qPrintable(first.join(QLatin1Char('|'))));
+        QCOMPARE(first.mid(0, 6),
                  (QStringList{"3000 4711", "3101 Müller", "3103 14031958", "3110 2", "6200 06122026", "6201 103000"}));
-        const QStringList findings = lines.filter(QRegularExpression(QStringLiteral("^6220 ")));
+        const QStringList findings = first.filter(QRegularExpression(QStringLiteral("^6220 ")));
         QVERIFY2(!findings.isEmpty() && findings[0].startsWith(QStringLiteral("6220 Arme 5 kHz: Verhältnis 1,040")),
                  qPrintable(findings.join(QLatin1Char('|'))));
         for (const QString &line : findings)
             QVERIFY2(line.size() - 5 <= 60, qPrintable(line));
 
-        // Stored: the waiting request is taken now.
+        // The window waits for the second measurement: the request still waits.
         walk.w().practiceLink().watcher()->scan();
+        QVERIFY(QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
+        const std::pair<Quantity, const char *> after[] = {
+            {Quantity::W5, "540"}, {Quantity::W50, "499"}, {Quantity::W100, "470"}};
+        for (const auto &[q, text] : after)
+            valueField(walk.w(), q, ar)->setText(QLatin1String(text));
+        click(walk.w(), QStringLiteral("cmdZweiteMessungSpeichern"));
+        // The first result is not collected yet: the second waits for its name.
+        QCOMPARE(walk.result(), first);
+        QVERIFY2(walk.status().contains(QStringLiteral("noch nicht abgeholt")), qPrintable(walk.status()));
+        QVERIFY(QFile::remove(walk.file(QStringLiteral("PRAXKAVI.GDT"))));
+
+        walk.win.bed.messages.answer({false}); // Mahler is not added, once asked
+        walk.w().practiceLink().watcher()->scan();
+        const QString second = walk.result().join(QLatin1Char('|'));
+        QVERIFY2(second.contains(QStringLiteral("8410 DR5AR|8420 3,8")) &&
+                     second.contains(QStringLiteral("8410 DR50AR|8420 4,0")),
+                 qPrintable(second));
         QVERIFY(!QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
-        QVERIFY(walk.win.bed.messages.texts().filter(QStringLiteral("Mahler")).size() == 1);
+        QCOMPARE(walk.win.bed.messages.texts().filter(QStringLiteral("Mahler")).size(), 1);
     }
 
     // The settings dialog keeps what can be used, and refuses the rest naming why,
     // keeping nothing.
     void settingsDialog_data()
     {
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<QString>("ids"); // own|practice
-        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("entries"); // on/off|own id|practice id|folder
         QTest::addColumn<QString>("problem"); // empty: kept and applied
-        QTest::newRow("kept") << true << "KAVI01|PRAXIS"
-                              << "gdt"
+        QTest::newRow("kept") << "an|KAVI01|PRAXIS|gdt"
                               << "";
-        QTest::newRow("off needs no folder") << false << "KAVI|PRAX"
-                                             << ""
+        QTest::newRow("off needs no folder") << "aus|KAVI|PRAX|"
                                              << "";
-        QTest::newRow("short id") << true << "KAV|PRAX"
-                                  << "gdt"
+        QTest::newRow("short id") << "an|KAV|PRAX|gdt"
                                   << "4 bis 8 Zeichen";
-        QTest::newRow("umlaut in id") << true << "KÄVI|PRAX"
-                                      << "gdt"
+        QTest::newRow("umlaut in id") << "an|KÄVI|PRAX|gdt"
                                       << "nur Buchstaben";
-        QTest::newRow("same first four") << true << "PRAX1|PRAX2"
-                                         << "gdt"
+        QTest::newRow("same first four") << "an|PRAX1|PRAX2|gdt"
                                          << "ersten vier";
-        QTest::newRow("no folder") << true << "KAVI|PRAX"
-                                   << ""
+        QTest::newRow("no folder") << "an|KAVI|PRAX|"
                                    << "Bitte wählen Sie";
-        QTest::newRow("folder missing") << true << "KAVI|PRAX"
-                                        << "fehlt"
+        QTest::newRow("folder missing") << "an|KAVI|PRAX|fehlt"
                                         << "nicht vorhanden";
-        QTest::newRow("relative folder") << true << "KAVI|PRAX"
-                                         << "rel"
+        QTest::newRow("relative folder") << "an|KAVI|PRAX|rel"
                                          << "vollständigem Pfad";
     }
     void settingsDialog()
     {
-        QFETCH(bool, enabled);
-        QFETCH(QString, ids);
-        QFETCH(QString, folder);
+        QFETCH(QString, entries);
         QFETCH(QString, problem);
+        const QStringList e = entries.split(QLatin1Char('|'));
+        const bool enabled = e[0] == QLatin1String("an");
+        const QString folder = e[3];
         Window win;
         QDir().mkpath(win.bed.path(QStringLiteral("gdt")));
         win.open();
@@ -207,8 +223,8 @@ private slots:
         auto *dialog = win.w->findChild<frmGdtSettings *>();
         QVERIFY(dialog);
         control<QCheckBox>(*dialog, QStringLiteral("chkAktiv"))->setChecked(enabled);
-        control<QLineEdit>(*dialog, QStringLiteral("txtEigeneKennung"))->setText(ids.section(QLatin1Char('|'), 0, 0));
-        control<QLineEdit>(*dialog, QStringLiteral("txtPraxisKennung"))->setText(ids.section(QLatin1Char('|'), 1));
+        control<QLineEdit>(*dialog, QStringLiteral("txtEigeneKennung"))->setText(e[1]);
+        control<QLineEdit>(*dialog, QStringLiteral("txtPraxisKennung"))->setText(e[2]);
         control<QLineEdit>(*dialog, QStringLiteral("txtOrdner"))
             ->setText(folder == QLatin1String("rel") ? folder
                       : folder.isEmpty()             ? QString()
