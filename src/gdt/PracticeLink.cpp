@@ -9,7 +9,7 @@
 #include "platform/Messages.h"
 #include "session/Session.h"
 
-#include <QDir>
+#include <QTimer>
 
 namespace kavio::gdt {
 
@@ -27,6 +27,12 @@ PracticeLink::PracticeLink(Session &session, Messages &messages, QObject *parent
     : QObject(parent), m_session(session), m_messages(messages)
 {
     connect(&m_session, &Session::measurementStored, this, &PracticeLink::answer);
+    // A waiting request is looked at again once the values are saved or discarded, after
+    // the window has finished the routine that did so.
+    connect(&m_session, &Session::unsavedChanged, this, [this](bool unsaved) {
+        if (!unsaved && m_watcher)
+            QTimer::singleShot(0, m_watcher.get(), &ExchangeWatcher::scan);
+    });
 }
 
 PracticeLink::~PracticeLink() = default;
