@@ -15,4 +15,9 @@ QString QtFileDialogs::chooseFile(const QString &startFolder, const QString &tit
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFolder, filter);
 }
 
+QString QtFileDialogs::chooseSaveFile(const QString &proposedPath, const QString &title, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, proposedPath, filter);
+}
+
 } // namespace kavio
