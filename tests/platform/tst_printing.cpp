@@ -121,6 +121,29 @@ private slots:
         QCOMPARE(printOnePage(fine), QString());
     }
 
+    // A PDF job that is given up (a drawing that failed half-way) leaves the file as it was and
+    // no temporary file; only a finished job replaces it.
+    void pdfCompleteOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("seite.pdf");
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
+        old.close();
+        {
+            QtPrinter job(pdf);
+            QPainter *p = job.begin(QPageLayout::Portrait);
+            QVERIFY(p && job.newPage());
+            p->drawText(QPointF(1440, 1440), QStringLiteral("halb"));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"seite.pdf"});
+        QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "alt");
+        old.close();
+        QtPrinter done(pdf);
+        QCOMPARE(printOnePage(done), QString());
+        QCOMPARE(readPdf(pdf).value(0).words, QStringList{"Seite"});
+    }
+
     void pdfNames_data()
     {
         QTest::addColumn<QStringList>("parts");

@@ -8,8 +8,8 @@
 namespace kavio::test {
 
 // Print jobs as PDF files the tests read back: "the printer" writes path(), a PDF goes
-// where it was asked to, and the preview draws its pages into previewPath(). All on
-// `paper` unless the print-out asks for its own.
+// where it was asked to, and the preview draws its pages into previewPath(), turned as the
+// operator may turn them there. All on `paper` unless the print-out asks for its own.
 class FakePrinters final : public PrinterFactory {
 public:
     explicit FakePrinters(QString path) : m_path(std::move(path)) {}
@@ -26,6 +26,8 @@ public:
 
     bool installed = true;
     QPageSize::PageSizeId paper = QPageSize::A4;
+    // The orientation the operator picks in the preview's page set-up, if any.
+    std::optional<QPageLayout::Orientation> previewOrientation;
     QStringList previews; // job names, with the orientation asked for: "Name|landscape"
 
 private:
