@@ -68,7 +68,8 @@ void printChartPage(Printer &printer, const ChartPage &page)
     const QRectF target = fittedChartRect(picture, printable, legendTop - w.lineHeight());
     renderChart(page.chart, picture, p, target);
     drawPicture(p, 600, 400, page.companyLogo);
-    drawPicture(p, std::min(9400.0, printable.width() - page.programLogo.size.width()), 400, page.programLogo);
+    // At the right edge as on A4 portrait, so the credit line stays clear of it on a wider page.
+    drawPicture(p, printable.width() - page.programLogo.size.width() - 300, 400, page.programLogo);
 
     w.y = 1000;
     w.printCentred(creditLine());
@@ -128,11 +129,13 @@ void printComparisonPage(Printer &printer, const ComparisonPage &page)
         w.print(line);
     }
     w.blankLines(1);
-    for (const QString &line : page.ratio)
-        for (const QString &part : w.wrapped(line, printable.width() - 1440)) {
+    for (qsizetype i = 0; i < page.ratio.size(); ++i) {
+        w.setFont(9, i == 0); // the judgement first, in bold
+        for (const QString &part : w.wrapped(page.ratio[i], printable.width() - 1440)) {
             w.x = 1440;
             w.print(part);
         }
+    }
     job.end();
 }
 

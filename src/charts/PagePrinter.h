@@ -43,7 +43,7 @@ struct ComparisonPage {
     QString rightCaption, leftCaption;
     PagePicture companyLogo, programLogo;
     QStringList person;     // Name, Vorname, Geburtsdatum lines
-    QStringList ratio;      // the left/right ratio and its judgement, under the person
+    QStringList ratio;      // the left/right ratio, its judgement (first, in bold) and notes
     double windowWidth = 0; // the comparison window's width in twips
     QString jobName;
 };
