@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPrintPreviewDialog>
 #include <QSaveFile>
+#include <QScreen>
 
 namespace kavio {
 
@@ -163,6 +165,9 @@ QString SystemPrinterFactory::preview(const QString &jobName, QPageLayout::Orien
     printer.setPageOrientation(orientation);
     QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
     dialog.setWindowTitle(QStringLiteral("Druckvorschau – ") + jobName);
+    // Large enough to read a page without zooming first.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        dialog.resize(screen->availableSize() * 0.8);
     QString failure;
     // Asked again whenever the operator changes the paper or orientation.
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *shown) {
