@@ -3,6 +3,7 @@
 #include "charts/ChartModel.h"
 #include "charts/ChartView.h"
 #include "charts/frmVergleichLinksRechts.h"
+#include "charts/PageFigures.h"
 #include "PdfPages.h"
 #include "Unprivileged.h"
 #include "WindowDriver.h"
@@ -189,6 +190,31 @@ private slots:
         QVERIFY(is(leastSquares({1.0, 3.0, 2.0, {}, {}, {}, {}}), 0.5, 1.5));
         QVERIFY(is(leastSquares({0.002, 0.001, 0.0, 0.003}), 0.0002, 0.0012)); // mean y 0.0015, Sxy 0.001, Sxx 5
         QVERIFY(!leastSquares({4.0, {}, {}}));
+    }
+
+    // The printed figures where values are missing: an R of 0 has no angle, the latest shown
+    // row without a second measurement passes ΔR to the one before it, no second measurement
+    // at all is said; no common day of both legs, no ratio.
+    void pageFigures()
+    {
+        const auto row = [](int day, std::optional<qint16> r, std::optional<qint16> after) {
+            Measurement m;
+            m.day = QDate(2026, 1, day);
+            m.values[Frequency::kHz50] = {r, 60, after};
+            return m;
+        };
+        QCOMPARE(chartFigureLines({row(1, 0, std::nullopt)}, Frequency::kHz50),
+                 (QStringList{"Phasenwinkel bei 50 kHz am 01.01.2026: kein Wert",
+                              "ΔR 50 kHz: keine zweite Messung unter den gezeigten"}));
+        QCOMPARE(chartFigureLines({row(1, 500, 510), row(2, 500, 520), row(3, 600, std::nullopt)}, Frequency::kHz50),
+                 (QStringList{"Phasenwinkel bei 50 kHz: 6,8° am 01.01.2026, 5,7° am 03.01.2026",
+                              "ΔR 50 kHz durch die Therapie am 02.01.2026: +4,0 %"}));
+        std::array<QList<Measurement>, 4> legs;
+        legs[2] = {row(1, 500, std::nullopt)};
+        legs[3] = {row(2, 500, std::nullopt)};
+        QCOMPARE(comparisonRatioLines(clinical::Limbs::Legs, legs, {}),
+                 QStringList{"Verhältnis der Widerstände links/rechts (Beine): kein Tag, an dem beide Seiten gemessen "
+                             "wurden"});
     }
 
     // A day without an after-therapy value keeps its bar of 0 but not its place in the after-therapy
