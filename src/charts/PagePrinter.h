@@ -8,7 +8,7 @@
 #include "charts/ChartModel.h"
 
 namespace kavio {
-class PrinterFactory;
+class Printer;
 }
 
 namespace kavio::charts {
@@ -31,7 +31,8 @@ struct ChartPage {
     PagePicture companyLogo, programLogo;
     QStringList header; // Name, Vorname, Geburtsdatum, Segment lines
     QStringList legend;
-    QString jobName; // as the print system lists the job
+    QStringList figures; // figures of the measurements shown, printed under the legend
+    QString jobName;     // as the print system lists the job
 };
 
 // The left/right comparison page (landscape).
@@ -42,15 +43,17 @@ struct ComparisonPage {
     QString rightCaption, leftCaption;
     PagePicture companyLogo, programLogo;
     QStringList person;     // Name, Vorname, Geburtsdatum lines
+    QStringList ratio;      // the left/right ratio, its judgement (first, in bold) and notes
     double windowWidth = 0; // the comparison window's width in twips
     QString jobName;
 };
 
-// Both print one page through a fresh print job and end it. A printer that is missing or
-// fails throws KavioError (RunError::PrinterError with the printer's own reason); so does
-// a chart picture without height, before anything reaches the printer.
-void printChartPage(PrinterFactory &printers, const ChartPage &page);
-void printComparisonPage(PrinterFactory &printers, const ComparisonPage &page);
+// Both print one page on a job that has not begun and end it. A printer that fails throws
+// KavioError (RunError::PrinterError with the printer's own reason); so does a chart
+// picture without height, before anything reaches the printer. Nothing leaves the
+// printable area of A4 or Letter in either orientation.
+void printChartPage(Printer &printer, const ChartPage &page);
+void printComparisonPage(Printer &printer, const ComparisonPage &page);
 
 // "KavioSegment – <what> – <Name>, <Vorname>": how the print system lists a print-out.
 QString printJobName(const QString &what, const QString &name, const QString &vorname);

@@ -16,7 +16,8 @@ PageWriter::PageWriter(QPainter &painter, QSizeF printable) : m_painter(painter)
 void PageWriter::setFont(int pointSize, bool bold)
 {
     m_font = QFont(QStringLiteral("Arial"));
-    m_font.setStyleHint(QFont::SansSerif);
+    // No ligatures: "ff" stays two letters, so the PDF is found by what it says.
+    m_font.setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
     // Pixel size, not point size: the painter's units are twips, 20 to the point.
     m_font.setPixelSize(pointSize * 20);
     m_font.setBold(bold);
@@ -85,21 +86,16 @@ void PageWriter::blankLines(int count)
         print(QStringLiteral(" "));
 }
 
-QRectF fittedChartRect(QSizeF picture, QSizeF printable)
+QRectF fittedChartRect(QSizeF picture, QSizeF printable, double bottom)
 {
     if (picture.height() <= 0 || picture.width() <= 0 || printable.height() <= 0)
         throw KavioError(RunError::DivisionByZero);
-    const double pr = picture.width() / picture.height();
-    const double qr = printable.width() / printable.height();
-    double fw = 0, fh = 0;
-    if (pr >= qr) {
-        fw = printable.width();
-        fh = printable.width() / pr;
-    } else {
-        fh = printable.height();
-        fw = printable.height() * pr;
-    }
-    return {3000.0, 2000.0, 1.5 * (fw / 2), 1.5 * (fh / 2)};
+    const QPointF topLeft(3000, 2000);
+    const QSizeF room(std::max(0.0, printable.width() - topLeft.x()), std::max(0.0, bottom - topLeft.y()));
+    QSizeF size = picture.scaled(printable * 0.75, Qt::KeepAspectRatio);
+    if (size.width() > room.width() || size.height() > room.height())
+        size = picture.scaled(room, Qt::KeepAspectRatio);
+    return {topLeft, size};
 }
 
 QString creditLine()

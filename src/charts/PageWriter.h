@@ -42,10 +42,11 @@ private:
     QFont m_font;
 };
 
-// Part of the page the chart picture gets: the largest size that fits the printable area
-// with the picture's proportions, three quarters of it, from (3000, 2000).
+// Part of the page the chart picture gets, from (3000, 2000) with the picture's
+// proportions: three quarters of the largest size that fits the printable area, smaller
+// where that would pass the right edge or reach below `bottom`.
 // Throws KavioError when the picture has no height or width.
-QRectF fittedChartRect(QSizeF picture, QSizeF printable);
+QRectF fittedChartRect(QSizeF picture, QSizeF printable, double bottom);
 
 // The notice on both print-outs naming the maker and the year.
 QString creditLine();

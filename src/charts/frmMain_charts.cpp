@@ -4,13 +4,17 @@
 #include "charts/ChartModel.h"
 #include "charts/ChartView.h"
 #include "charts/frmVergleichLinksRechts.h"
+#include "charts/PageFigures.h"
 #include "charts/PagePrinter.h"
+#include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "ui_frmMain.h"
 #include "workstation/frmMain.h"
 
 #include <QApplication>
 #include <QChartView>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace kavio {
 
@@ -23,6 +27,17 @@ void frmMain::setupCharts()
 {
     // The chart's look is set when a chart is first shown: hidden at start, it would only
     // make the window come up later.
+    // The row of buttons is full: preview and PDF of the chart page are in a menu.
+    QMenu *menu = ui->menubar->addMenu(QStringLiteral("Druck"));
+    menu->setObjectName(QStringLiteral("menuDruck"));
+    const auto add = [&](const char *name, const QString &text, void (frmMain::*slot)()) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    add("mnuGrafikVorschau", QStringLiteral("Grafik: Druckvorschau…"), &frmMain::cmdPrintPreview_Click);
+    add("mnuGrafikDrucken", QStringLiteral("Grafik drucken"), &frmMain::cmdPrintOut_Click);
+    add("mnuGrafikPdf", QStringLiteral("Grafik als PDF speichern…"), &frmMain::cmdSavePdf_Click);
 }
 
 void frmMain::ChartDatenLeeren()
@@ -33,7 +48,7 @@ void frmMain::ChartDatenLeeren()
 void frmMain::showTrendChart(const ChartData &data)
 {
     // The print-out shows this chart under the name of the person it belongs to.
-    m_shownChart = {data, m_session->person(), m_session->segment(), m_shownChart.quantity};
+    m_shownChart = {data, m_session->person(), m_session->segment(), m_shownChart.quantity, m_shownChart.frequency};
     if (!m_chartViewReady && ui->MSChart->isHidden())
         return; // set up and shown when it is first made visible
     if (!m_chartViewReady) {
@@ -97,6 +112,7 @@ void frmMain::Draw_1durchR_Graph(int seriesCount)
         m_platform.messages->plain(errorForm(e, QStringLiteral("Draw_1durchR_Graph"), kForm));
         return;
     }
+    m_shownChart.frequency = m_session->chartResistance();
     showTrendChart(preparedChart(seriesCount));
     if (records.isEmpty()) {
         m_platform.messages->plain(QStringLiteral("Keine Daten"));
@@ -109,6 +125,7 @@ void frmMain::Draw_1durchR_Graph(int seriesCount)
 void frmMain::Draw_Xc_Graph()
 {
     ChartDatenLeeren();
+    m_shownChart.frequency = Frequency::kHz50; // Xc/R is charted from the 50 kHz values
     ChartData chart = preparedChart(1);
     try {
         const QList<ChartRecord> records = chartRecords(m_session->measurements(MeasurementOrder::OldestFirst));
@@ -145,11 +162,11 @@ PageLogos frmMain::pageLogos() const
     return {pictureOf(ui->imgCompLogo), pictureOf(ui->imgProgLogo)};
 }
 
-void frmMain::cmdPrintOut_Click()
+std::optional<PrintOut> frmMain::chartPrintOut()
 {
     if (!fDruckbereit()) {
         m_platform.messages->plain(QStringLiteral("Keine Daten zum Druck vorhanden"));
-        return;
+        return std::nullopt;
     }
     ChartPage page;
     page.chart = m_shownChart.data;
@@ -158,19 +175,44 @@ void frmMain::cmdPrintOut_Click()
     page.companyLogo = logos.company;
     page.programLogo = logos.program;
     const Person &person = m_shownChart.person;
+    const QString segment = QString::fromUtf8(m_shownChart.segment->heading);
     page.header = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate),
-                   QStringLiteral("Segment: ") + QString::fromUtf8(m_shownChart.segment->heading)};
+                   QStringLiteral("Segment: ") + segment};
     page.legend = chartPageLegend(m_shownChart.quantity);
-    page.jobName = printJobName(QStringLiteral("Verlauf ") + QString::fromUtf8(m_shownChart.segment->heading),
-                                person.name, person.firstName);
     try {
-        if (!m_platform.printers)
-            throw KavioError(RunError::PrinterError);
-        printChartPage(*m_platform.printers, page);
+        page.figures = chartFigureLines(m_session->measurements(MeasurementOrder::OldestFirst), m_shownChart.frequency);
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("PrintPictureToFitPage"), kForm));
+        return std::nullopt;
     }
+    page.jobName = printJobName(QStringLiteral("Verlauf ") + segment, person.name, person.firstName);
+    PrintOut out;
+    out.jobName = page.jobName;
+    out.pdfName = pdfFileName(person.name, person.firstName, m_platform.clock->today(),
+                              QString::fromUtf8(m_shownChart.segment->caption));
+    out.draw = [page](Printer &printer) { printChartPage(printer, page); };
+    out.procedure = QStringLiteral("PrintPictureToFitPage");
+    out.form = kForm;
+    return out;
+}
+
+void frmMain::cmdPrintOut_Click()
+{
+    if (const auto out = chartPrintOut())
+        printOut(m_platform, *out);
+}
+
+void frmMain::cmdPrintPreview_Click()
+{
+    if (const auto out = chartPrintOut())
+        previewOut(m_platform, *out);
+}
+
+void frmMain::cmdSavePdf_Click()
+{
+    if (const auto out = chartPrintOut())
+        savePdf(m_platform, *out);
 }
 
 void frmMain::cmdOpenVergleichsFormular_Click()

@@ -3,7 +3,9 @@
 #include "app/Conversions.h"
 #include "app/Errors.h"
 #include "charts/ChartView.h"
+#include "charts/PageFigures.h"
 #include "charts/PagePrinter.h"
+#include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "session/Session.h"
 
@@ -74,6 +76,8 @@ frmVergleichLinksRechts::frmVergleichLinksRechts(const Platform &platform, Sessi
     cmdPreview = place(new QPushButton(QStringLiteral("Drucken"), this), "cmdPreview", 5520, 5880, 2175, 615);
     cmdCloseForm =
         place(new QPushButton(QStringLiteral("Formular schließen"), this), "cmdCloseForm", 5520, 6600, 2175, 495);
+    cmdVorschau = place(new QPushButton(QStringLiteral("Vorschau…"), this), "cmdVorschau", 7920, 5880, 2775, 615);
+    cmdPdf = place(new QPushButton(QStringLiteral("Als PDF speichern…"), this), "cmdPdf", 7920, 6600, 2775, 495);
     cmdDrawExtremitaet = new QPushButton(QStringLiteral("Vergleich Starten"), this);
     cmdDrawExtremitaet->setObjectName(QStringLiteral("cmdDrawExtremitaet"));
     cmdDrawExtremitaet->setVisible(false);
@@ -88,6 +92,8 @@ frmVergleichLinksRechts::frmVergleichLinksRechts(const Platform &platform, Sessi
     connect(optXC_durch_R, &QRadioButton::clicked, this, &frmVergleichLinksRechts::DrawExtremitaet_XcR);
     connect(cmdDrawExtremitaet, &QPushButton::clicked, this, &frmVergleichLinksRechts::cmdDrawExtremitaet_Click);
     connect(cmdPreview, &QPushButton::clicked, this, &frmVergleichLinksRechts::cmdPreview_Click);
+    connect(cmdVorschau, &QPushButton::clicked, this, &frmVergleichLinksRechts::cmdVorschau_Click);
+    connect(cmdPdf, &QPushButton::clicked, this, &frmVergleichLinksRechts::cmdPdf_Click);
     connect(cmdCloseForm, &QPushButton::clicked, this, &frmVergleichLinksRechts::cmdCloseForm_Click);
     connect(Timer1, &QTimer::timeout, this, &frmVergleichLinksRechts::Timer1_Timer);
 
@@ -187,7 +193,7 @@ double frmVergleichLinksRechts::fMinW50Paar()
     return std::min(minW50Links, minW50Rechts);
 }
 
-void frmVergleichLinksRechts::cmdPreview_Click()
+std::optional<PrintOut> frmVergleichLinksRechts::printOutOfPage()
 {
     const Person &person = m_session.person();
     ComparisonPage page;
@@ -202,13 +208,47 @@ void frmVergleichLinksRechts::cmdPreview_Click()
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate)};
     page.windowWidth = width() * kTwipsPerPixel;
     page.jobName = printJobName(QStringLiteral("Segmentvergleich"), person.name, person.firstName);
+    const clinical::Limbs limbs =
+        m_session.segment() && m_session.segment()->code[0] == 'B' ? clinical::Limbs::Legs : clinical::Limbs::Arms;
     try {
-        if (!m_platform.printers)
-            throw KavioError(RunError::PrinterError);
-        printComparisonPage(*m_platform.printers, page);
+        std::array<QList<Measurement>, 4> perSegment;
+        for (clinical::Side side : {clinical::Side::Left, clinical::Side::Right}) {
+            const SegmentInfo &segment = clinical::limbSegment(limbs, side);
+            perSegment[static_cast<size_t>(segment.storeIndex)] =
+                m_session.repository().measurements(segment, person.number, MeasurementOrder::ByDay);
+        }
+        page.ratio = comparisonRatioLines(limbs, perSegment, m_session.repository().personFacts(person.number));
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmdPreview_Click"), kForm));
+        return std::nullopt;
     }
+    PrintOut out;
+    out.jobName = page.jobName;
+    out.orientation = QPageLayout::Landscape;
+    out.pdfName = pdfFileName(person.name, person.firstName, m_platform.clock->today(),
+                              QStringLiteral("Vergleich_") + clinical::limbsWord(limbs));
+    out.draw = [page](Printer &printer) { printComparisonPage(printer, page); };
+    out.procedure = QStringLiteral("cmdPreview_Click");
+    out.form = kForm;
+    return out;
+}
+
+void frmVergleichLinksRechts::cmdPreview_Click()
+{
+    if (const auto out = printOutOfPage())
+        printOut(m_platform, *out);
+}
+
+void frmVergleichLinksRechts::cmdVorschau_Click()
+{
+    if (const auto out = printOutOfPage())
+        previewOut(m_platform, *out);
+}
+
+void frmVergleichLinksRechts::cmdPdf_Click()
+{
+    if (const auto out = printOutOfPage())
+        savePdf(m_platform, *out);
 }
 
 void frmVergleichLinksRechts::cmdCloseForm_Click()

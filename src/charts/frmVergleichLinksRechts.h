@@ -2,8 +2,10 @@
 
 #include "charts/ChartModel.h"
 #include "charts/PagePrinter.h"
+#include "charts/PrintOut.h"
 #include "platform/Platform.h"
 
+#include <optional>
 #include <QWidget>
 
 class QChartView;
@@ -30,7 +32,9 @@ public:
     void Form_Load();
     void cmdDrawExtremitaet_Click(); // the 1/R comparison
     void DrawExtremitaet_XcR();
-    void cmdPreview_Click();
+    void cmdPreview_Click(); // "Drucken"
+    void cmdVorschau_Click();
+    void cmdPdf_Click();
     void cmdCloseForm_Click();
     void Timer1_Timer();
     void VergleichChartsLeeren();
@@ -42,7 +46,7 @@ public:
     QLabel *lblTitle, *lblSegmentLinks, *lblSegmentRechts, *Image1;
     QChartView *MSChartLinks, *MSChartRechts;
     QRadioButton *optWiderstand, *optXC_durch_R;
-    QPushButton *cmdPreview, *cmdDrawExtremitaet, *cmdCloseForm;
+    QPushButton *cmdPreview, *cmdVorschau, *cmdPdf, *cmdDrawExtremitaet, *cmdCloseForm;
     QTimer *Timer1;
     qint32 minW50Links = 0, minW50Rechts = 0;
 
@@ -55,6 +59,8 @@ private:
     // Draws one side; false when the table holds no record of the person.
     bool drawSide(QChartView *chart, const SegmentInfo &segment, charts::ComparisonQuantity quantity);
     void showSide(QChartView *chart, const charts::ChartData &data);
+    // The page as the window shows it; nothing (and the operator told) when it cannot be made.
+    std::optional<charts::PrintOut> printOutOfPage();
 
     Platform m_platform;
     Session &m_session;

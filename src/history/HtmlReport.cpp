@@ -130,18 +130,41 @@ std::optional<ExportError> writeReport(const QString &path, const QAbstractItemM
     return std::nullopt;
 }
 
+QString pageNumberText(int page, int pages)
+{
+    return QStringLiteral("Seite %1 von %2").arg(page).arg(pages);
+}
+
+QString standText(const QDate &today)
+{
+    return QStringLiteral("Stand: ") + today.toString(u"dd.MM.yyyy");
+}
+
+QString makerNotice(int year)
+{
+    return QStringLiteral("\u00a9 %1 Vendrik GmbH \u2013 alle Rechte vorbehalten").arg(year);
+}
+
+QList<std::pair<QString, QString>> personFields(const PersonLines &person)
+{
+    return {{QStringLiteral("Vorname: "), person.vorname},
+            {QStringLiteral("Name: "), person.name},
+            {QStringLiteral("Geb.Datum: "), person.gebDat},
+            {QStringLiteral("Alter: "), person.alter},
+            {QStringLiteral("Patientennr.: "), person.patientNr}};
+}
+
 PageHeader historyPageHeader(int page, int pages, const QDate &today, const PersonLines &person)
 {
     PageHeader h;
-    h.text = QStringLiteral("Seite %1 von %2|>Stand: %3").arg(page).arg(pages).arg(today.toString(u"dd.MM.yyyy"));
-    auto line = [](const char *label, const QString &value) {
-        return QStringLiteral("<b>") + QString::fromUtf8(label) + value.toHtmlEscaped() + QStringLiteral("</b><br>");
-    };
-    h.fragments << QStringLiteral("<h6>\u00a9 %1 Vendrik GmbH &ndash; alle Rechte vorbehalten</h6>").arg(today.year())
-                << QStringLiteral("<h3>Gliederanalyse</h3>")
-                << QStringLiteral("<p class=\"person\">") + line("Vorname: ", person.vorname)
-                << line("Name: ", person.name) << line("Geb.Datum: ", person.gebDat) << line("Alter: ", person.alter)
-                << line("Patientennr.: ", person.patientNr) + QStringLiteral("</p>");
+    h.text = pageNumberText(page, pages) + QStringLiteral("|>") + standText(today);
+    h.fragments << QStringLiteral("<h6>") + makerNotice(today.year()).toHtmlEscaped() + QStringLiteral("</h6>")
+                << QStringLiteral("<h3>") + reportHeading() + QStringLiteral("</h3>");
+    const auto fields = personFields(person);
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        h.fragments << (i == 0 ? QStringLiteral("<p class=\"person\">") : QString()) + QStringLiteral("<b>") +
+                           fields[i].first + fields[i].second.toHtmlEscaped() + QStringLiteral("</b><br>") +
+                           (i == fields.size() - 1 ? QStringLiteral("</p>") : QString());
     return h;
 }
 

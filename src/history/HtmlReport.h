@@ -5,8 +5,10 @@
 #include <functional>
 #include <optional>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 class QAbstractItemModel;
 
@@ -51,6 +53,16 @@ std::optional<ExportError> writeReport(const QString &path, const QAbstractItemM
 struct PersonLines {
     QString vorname, name, gebDat, alter, patientNr;
 };
+
+// The texts of the history report's page head, shared by report.htm and the printed report.
+QString pageNumberText(int page, int pages); // "Seite 2 von 3"
+QString standText(const QDate &today);       // "Stand: 06.12.2026"
+QString makerNotice(int year);               // "© 2026 Vendrik GmbH – alle Rechte vorbehalten"
+inline QString reportHeading()
+{
+    return QStringLiteral("Gliederanalyse");
+}
+QList<std::pair<QString, QString>> personFields(const PersonLines &person); // ("Vorname: ", "Anna"), ...
 
 // "Seite n von m|>Stand: dd.mm.yyyy" and the seven fragments: the maker's notice, the
 // heading and the five person lines (values escaped).

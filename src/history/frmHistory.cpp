@@ -3,7 +3,9 @@
 #include "about/CompanyLogo.h"
 #include "app/Conversions.h"
 #include "app/Errors.h"
+#include "charts/PagePrinter.h"
 #include "history/HtmlReport.h"
+#include "history/ReportPages.h"
 #include "history/XlsWriter.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -37,6 +39,9 @@ frmHistory::frmHistory(const Platform &platform, Session &session, QWidget *pare
     ui->Grid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(ui->cmdExport, &QPushButton::clicked, this, &frmHistory::cmdExport_Click);
     connect(ui->cmdReport, &QPushButton::clicked, this, &frmHistory::cmdReport_Click);
+    connect(ui->cmdVorschau, &QPushButton::clicked, this, &frmHistory::cmdVorschau_Click);
+    connect(ui->cmdDrucken, &QPushButton::clicked, this, &frmHistory::cmdDrucken_Click);
+    connect(ui->cmdPdf, &QPushButton::clicked, this, &frmHistory::cmdPdf_Click);
     connect(ui->cmdClose, &QPushButton::clicked, this, &frmHistory::cmdClose_Click);
     connect(ui->mnuClose, &QAction::triggered, this, &frmHistory::cmdClose_Click);
     connect(ui->Grid1->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
@@ -64,6 +69,10 @@ void frmHistory::Form_Load()
     const Person &person = m_session.person();
     m_person = {person.firstName, person.name, germanDate(person.birthDate),
                 ageCaption(person.birthDate, m_platform.clock->today()), QString::number(person.number)};
+    if (const SegmentInfo *segment = m_session.segment()) {
+        m_segmentHeading = QString::fromUtf8(segment->heading);
+        m_segmentCaption = QString::fromUtf8(segment->caption);
+    }
     try {
         m_table.setMeasurements(m_session.measurements(MeasurementOrder::NewestFirst));
     } catch (const KavioError &e) {
@@ -122,8 +131,8 @@ bool frmHistory::startExport()
     if (m_exporting)
         return false;
     m_exporting = true;
-    ui->cmdExport->setEnabled(false);
-    ui->cmdReport->setEnabled(false);
+    for (QPushButton *b : {ui->cmdExport, ui->cmdReport, ui->cmdVorschau, ui->cmdDrucken, ui->cmdPdf})
+        b->setEnabled(false);
     ui->ProgressBar1->setMaximum(m_table.rowCount());
     ui->ProgressBar1->setValue(0);
     return true;
@@ -132,8 +141,8 @@ bool frmHistory::startExport()
 void frmHistory::endExport()
 {
     ui->ProgressBar1->setValue(0);
-    ui->cmdExport->setEnabled(true);
-    ui->cmdReport->setEnabled(true);
+    for (QPushButton *b : {ui->cmdExport, ui->cmdReport, ui->cmdVorschau, ui->cmdDrucken, ui->cmdPdf})
+        b->setEnabled(true);
     m_exporting = false;
 }
 
@@ -178,6 +187,51 @@ void frmHistory::cmdReport_Click()
     endExport();
     if (error)
         showExportError(*error);
+}
+
+charts::PrintOut frmHistory::reportPrintOut()
+{
+    ReportPrint report;
+    report.jobName =
+        charts::printJobName(QStringLiteral("Historie ") + m_segmentHeading, m_person.name, m_person.vorname);
+    report.today = m_platform.clock->today();
+    report.person = m_person;
+    report.caption = QStringLiteral("Messungen");
+    report.logo = QPixmap(QStringLiteral(":/images/complogo.png"));
+    report.progress = [this](int rows) { progress(rows, true); };
+    charts::PrintOut out;
+    out.jobName = report.jobName;
+    out.pdfPaper = QPageSize::A4;
+    out.pdfName = charts::pdfFileName(m_person.name, m_person.vorname, report.today,
+                                      QStringLiteral("Historie_") + m_segmentCaption);
+    out.draw = [this, report](Printer &printer) { printHistoryReport(printer, m_table, report); };
+    out.procedure = QStringLiteral("cmdDrucken_Click");
+    out.form = QStringLiteral("frmHistory");
+    return out;
+}
+
+void frmHistory::cmdVorschau_Click()
+{
+    if (!startExport())
+        return;
+    charts::previewOut(m_platform, reportPrintOut());
+    endExport();
+}
+
+void frmHistory::cmdDrucken_Click()
+{
+    if (!startExport())
+        return;
+    charts::printOut(m_platform, reportPrintOut());
+    endExport();
+}
+
+void frmHistory::cmdPdf_Click()
+{
+    if (!startExport())
+        return;
+    charts::savePdf(m_platform, reportPrintOut());
+    endExport();
 }
 
 void frmHistory::cmdClose_Click()

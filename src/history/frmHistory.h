@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/PrintOut.h"
 #include "history/Export.h"
 #include "history/HistoryTable.h"
 #include "history/HtmlReport.h"
@@ -33,6 +34,10 @@ public:
     void cmdExport_Click();
     void cmdReport_Click();
     void cmdClose_Click();
+    // The report as report.htm has it, on paper: previewed, printed, or as a PDF file.
+    void cmdVorschau_Click();
+    void cmdDrucken_Click();
+    void cmdPdf_Click();
 
     QString excelPath() const;
     QString reportPath() const;
@@ -51,12 +56,14 @@ private:
     void showExportError(const ExportError &e);
     bool startExport();
     void endExport();
+    charts::PrintOut reportPrintOut();
 
     Platform m_platform;
     Session &m_session;
     std::unique_ptr<Ui::frmHistory> ui;
     HistoryTable m_table;
     html::PersonLines m_person;
+    QString m_segmentHeading, m_segmentCaption; // "Arm Rechts", "Arm rechts"
     bool m_exporting = false;
     bool m_applyingWidths = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/ChartModel.h"
+#include "charts/PrintOut.h"
 #include "db/Segments.h"
 #include "platform/Platform.h"
 #include "session/Session.h"
@@ -123,6 +124,8 @@ public:
     void Draw_Xc_Graph();
     bool fDruckbereit();
     void cmdPrintOut_Click();
+    void cmdPrintPreview_Click(); // the chart page in the print preview
+    void cmdSavePdf_Click();      // the chart page as a PDF file
 
     // ---- Menu commands that open other windows ------------------------------------------
     void mnuImport_Click();
@@ -174,6 +177,8 @@ private:
     void setupDevice();
     void setupCharts();
     void setupGdt();
+    // The chart page as drawn last; nothing (and the operator told) when there is none.
+    std::optional<charts::PrintOut> chartPrintOut();
     void bindPersonList(std::unique_ptr<ListModel> model);
 
     Platform m_platform;
@@ -187,7 +192,8 @@ private:
         charts::ChartData data;
         Person person;
         const SegmentInfo *segment = nullptr;
-        QString quantity; // "1/R" or "Xc/R", as the legend names it
+        QString quantity;                       // "1/R" or "Xc/R", as the legend names it
+        Frequency frequency = Frequency::kHz50; // of the values charted
     } m_shownChart;
     bool m_chartViewReady = false; // MSChart has the program's chart look
 

@@ -1,12 +1,14 @@
 // The history window as the operator uses it, with the exports read back by xlrd and tidy.
 #include "history/frmHistory.h"
 #include "history/HtmlReport.h"
+#include "PdfPages.h"
 #include "ui_frmHistory.h"
 #include "WindowDriver.h"
 #include "XlsTools.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTest>
@@ -199,6 +201,21 @@ void TestFrmHistory::reportOfThreePages()
         QCOMPARE(pages[p].contains(u"Anzahl Datensätze: 71"_s), p == 2);
     }
     QCOMPARE(html::historyPageFooter(3, 3, 1234567), u"Anzahl Datensätze: 1.234.567"_s);
+
+    // The same pages as PDF, under the proposed name.
+    fx.bed.dialogs.saveAnswer = fx.bed.path(u"historie.pdf"_s);
+    h->form().cmdPdf->click();
+    QCOMPARE(QFileInfo(fx.bed.dialogs.proposed.value(0)).fileName(),
+             u"Becker_Bert_2026-12-06_Historie_Bein_links.pdf"_s);
+    const QList<PdfPage> printed = readPdf(fx.bed.dialogs.saveAnswer);
+    QCOMPARE(printed.size(), 3);
+    for (int p = 0; p < 3; ++p) {
+        QVERIFY(!printed[p].line(u"Seite %1 von 3"_s.arg(p + 1)).isNull() &&
+                !printed[p].line(u"Name: Becker"_s).isNull());
+        QCOMPARE(printed[p].line(u"Anzahl Datensätze: 71"_s).isNull(), p < 2);
+    }
+    QCOMPARE(fx.bed.messages.count(), 0);
+    QVERIFY(h->form().cmdPdf->isEnabled());
 }
 
 QTEST_MAIN(TestFrmHistory)

@@ -1,7 +1,13 @@
 // Print jobs and the print system: a printer that does not take jobs, or a job that is not handed
 // over, is reported instead of passing for a print-out. Against a print system double and against a
-// private CUPS scheduler with a real queue.
+// private CUPS scheduler with a real queue. The proposed PDF names, and the printed history report.
+#include "charts/PrintOut.h"
+#include "history/HistoryTable.h"
+#include "history/ReportPages.h"
+#include "PdfPages.h"
 #include "platform/QtPrinters.h"
+
+#include "app/Errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +18,7 @@
 #include <QTest>
 
 using namespace kavio;
+using namespace kavio::test;
 
 namespace {
 
@@ -112,6 +119,113 @@ private slots:
         system.lost.clear();
         QtPrinter fine(pdf, &system);
         QCOMPARE(printOnePage(fine), QString());
+    }
+
+    // A PDF job that is given up (a drawing that failed half-way) leaves the file as it was and
+    // no temporary file; only a finished job replaces it.
+    void pdfCompleteOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("seite.pdf");
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
+        old.close();
+        {
+            QtPrinter job(pdf);
+            QPainter *p = job.begin(QPageLayout::Portrait);
+            QVERIFY(p && job.newPage());
+            p->drawText(QPointF(1440, 1440), QStringLiteral("halb"));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"seite.pdf"});
+        QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "alt");
+        old.close();
+        QtPrinter done(pdf);
+        QCOMPARE(printOnePage(done), QString());
+        QCOMPARE(readPdf(pdf).value(0).words, QStringList{"Seite"});
+    }
+
+    void pdfNames_data()
+    {
+        QTest::addColumn<QStringList>("parts");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("usual") << QStringList{"Mustermann", "Anna", "2026-12-06", "Arm rechts"}
+                               << "Mustermann_Anna_2026-12-06_Arm_rechts.pdf";
+        QTest::newRow("umlauts kept, unsafe replaced")
+            << QStringList{"Müller/Lüdenscheid", "Anna  Maria", "2026-12-06", "a:b*c?\"d<e>f|g\\h"}
+            << "Müller_Lüdenscheid_Anna_Maria_2026-12-06_a_b_c_d_e_f_g_h.pdf";
+        QTest::newRow("hidden and trailing dots, empty parts")
+            << QStringList{"..\\..", ".geheim.", "", "x\ty"} << "geheim_x_y.pdf";
+        QTest::newRow("nothing left") << QStringList{"", "/", " "} << "KavioSegment.pdf";
+    }
+    void pdfNames()
+    {
+        QFETCH(QStringList, parts);
+        QFETCH(QString, name);
+        QCOMPARE(charts::pdfFileName(parts), name);
+    }
+
+    // 5,000 rows: 143 A4 portrait pages of 35 rows (the last of 30), each with the page head, the
+    // person and the model's column headings (an added column among them), the rows in order, the
+    // count on the last page only; nothing outside the printable area. A job that fails to begin
+    // leaves no file.
+    void historyReport()
+    {
+        HistoryTable table;
+        std::vector<QVariantList> rows;
+        for (int i = 0; i < 5000; ++i)
+            rows.push_back({QStringLiteral("%1.01.26").arg(i % 28 + 1, 2, 10, QLatin1Char('0')), "10:00", "512/497",
+                            "500/490", "480/470", 70, 60 + i % 9, 50, "6,8", i + 1});
+        table.setContent(
+            {"Messdatum", "Zeit", "R5", "R50", "R100", "Xc5", "Xc50", "Xc100", "Phasenwinkel 50", "MessID"},
+            std::move(rows));
+        ReportPrint report{"Historie",  QDate(2026, 12, 6), {"Jürgen", "Größe", "17.05.1960", "66 Jahre", "7"},
+                           "Messungen", QPixmap(),          {}};
+        int progressed = 0;
+        report.progress = [&](int done) { progressed = done; };
+        const QString path = m_dir.filePath("historie.pdf");
+        QtPrinter blocked(m_dir.path()); // a folder where the file should be
+        QVERIFY_THROWS_EXCEPTION(KavioError, printHistoryReport(blocked, table, report));
+        QtPrinter pdf(path);
+        printHistoryReport(pdf, table, report);
+        QCOMPARE(progressed, 5000);
+        const QList<PdfPage> pages = readPdf(path);
+        QCOMPARE(pages.size(), 143);
+        int messId = 0;
+        for (int i = 0; i < pages.size(); ++i) {
+            const PdfPage &page = pages[i];
+            const auto where = qPrintable(QStringLiteral("page %1").arg(i + 1));
+            QVERIFY2(!page.landscape() && qAbs(page.size.width() - 210 / 25.4 * 1440) < 20, where);
+            QVERIFY2(page.outside().isEmpty(), qPrintable(page.outside().join(u'\n')));
+            QVERIFY2(!page.line(QStringLiteral("Seite %1 von 143").arg(i + 1)).isNull(), where);
+            QVERIFY2(!page.line("Name: Größe").isNull() && !page.line("Vorname: Jürgen").isNull(), where);
+            // The headings on one line, left to right; each row's MessID below them in its column.
+            const auto find = [&](const QString &word, auto &&where) {
+                for (qsizetype k = 0; k < page.words.size(); ++k)
+                    if (page.words[k] == word && where(page.boxes[k]))
+                        return page.boxes[k];
+                return QRectF();
+            };
+            const QRectF first = find("Messdatum", [](const QRectF &) { return true; });
+            QRectF heading = first;
+            for (const QString &word :
+                 QStringList{"Zeit", "R5", "R50", "R100", "Xc5", "Xc50", "Xc100", "Phasenwinkel", "50", "MessID"}) {
+                heading = find(word, [&](const QRectF &b) {
+                    return qAbs(b.top() - first.top()) < 20 && b.left() > heading.right();
+                });
+                QVERIFY2(!heading.isNull(), qPrintable(word + QStringLiteral(" on page %1").arg(i + 1)));
+            }
+            QCOMPARE(page.line("Messungen").isNull(), i > 0);
+            double above = heading.bottom();
+            for (int r = 0; r < (i < 142 ? 35 : 30); ++r) {
+                const QRectF id = find(QString::number(++messId), [&](const QRectF &b) {
+                    return b.left() > heading.left() - 200 && b.top() > above;
+                });
+                QVERIFY2(!id.isNull(), qPrintable(QStringLiteral("MessID %1").arg(messId)));
+                above = id.top();
+            }
+            QCOMPARE(page.line("Anzahl Datensätze: 5.000").isNull(), i < 142);
+        }
+        QCOMPARE(QDir(m_dir.path()).entryList({"historie*"}, QDir::Files | QDir::Hidden), QStringList{"historie.pdf"});
     }
 
     // The real queue: printed while it takes jobs; refused, and stopped, are told before printing; a

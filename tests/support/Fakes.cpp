@@ -134,4 +134,12 @@ QString FakeFileDialogs::chooseFile(const QString &, const QString &title, const
     return fileAnswer;
 }
 
+QString FakeFileDialogs::chooseSaveFile(const QString &proposedPath, const QString &title, const QString &filter)
+{
+    proposed << proposedPath;
+    prompts << title;
+    lastFilter = filter;
+    return saveAnswer;
+}
+
 } // namespace kavio::test

@@ -112,8 +112,9 @@ class FakeFileDialogs final : public FileDialogs {
 public:
     QString chooseFolder(const QString &prompt) override;
     QString chooseFile(const QString &startFolder, const QString &title, const QString &filter) override;
-    QString folderAnswer, fileAnswer;
-    QStringList prompts;
+    QString chooseSaveFile(const QString &proposedPath, const QString &title, const QString &filter) override;
+    QString folderAnswer, fileAnswer, saveAnswer;
+    QStringList prompts, proposed;
     QString lastFilter;
 };
 

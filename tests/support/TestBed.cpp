@@ -17,7 +17,7 @@ TestBed::TestBed() : TestBed(Options{}) {}
 TestBed::TestBed(const Options &options)
 {
     folder = std::make_unique<ProgramFolder>(dir.path());
-    printers = std::make_unique<PdfPrinterFactory>(path(QStringLiteral("print.pdf")));
+    printers = std::make_unique<FakePrinters>(path(QStringLiteral("print.pdf")));
     platform = Platform{&messages, &settings, &serial, printers.get(), &dialogs, &shell, &clock, folder.get()};
 
     settings.setAppSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Vers"), QStringLiteral("CurrentVersion"),

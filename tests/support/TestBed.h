@@ -1,10 +1,10 @@
 #pragma once
 
 #include "DemoInstallation.h"
+#include "FakePrinters.h"
 #include "Fakes.h"
 #include "platform/Platform.h"
 #include "platform/ProgramFolder.h"
-#include "platform/QtPrinters.h"
 
 #include <memory>
 #include <QTemporaryDir>
@@ -45,7 +45,7 @@ public:
     FakeShell shell;
     FixedClock clock;
     std::unique_ptr<ProgramFolder> folder;
-    std::unique_ptr<PdfPrinterFactory> printers;
+    std::unique_ptr<FakePrinters> printers;
     Platform platform;
 };
 
