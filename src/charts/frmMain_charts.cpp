@@ -33,7 +33,9 @@ void frmMain::ChartDatenLeeren()
 void frmMain::showTrendChart(const ChartData &data)
 {
     // The print-out shows this chart under the name of the person it belongs to.
-    m_shownChart = {data, m_session->person(), m_session->segment(), m_shownChart.quantity};
+    m_shownChart.data = data;
+    m_shownChart.person = m_session->person();
+    m_shownChart.segment = m_session->segment();
     if (!m_chartViewReady && ui->MSChart->isHidden())
         return; // set up and shown when it is first made visible
     if (!m_chartViewReady) {
@@ -56,6 +58,7 @@ void frmMain::cmdGraph_Click()
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("1/R"));
     m_shownChart.quantity = QStringLiteral("1/R");
+    m_shownChart.phase.reset();
     try {
         Draw_1durchR_Graph(2);
     } catch (const KavioError &e) {
@@ -77,11 +80,55 @@ void frmMain::cmd_Xc_Graph_Click()
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("Xc/R"));
     m_shownChart.quantity = QStringLiteral("Xc/R");
+    m_shownChart.phase.reset();
     try {
         Draw_Xc_Graph();
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmd_Xc_Graph_Click"), kForm));
     }
+}
+
+void frmMain::cmdPhaseGraph_Click()
+{
+    if (!m_session->segment()) {
+        m_platform.messages->info(kNoSegment);
+        return;
+    }
+    ui->FraMesswerte->setVisible(false);
+    ui->fraEinoderZwei->setVisible(false);
+    ui->txtTestDatum->setVisible(false);
+    ui->MSChart->setVisible(true);
+    ui->fraLegende_Widerstand->setVisible(true);
+    const Frequency f = m_session->chartResistance();
+    ui->lbl1durchR->setText(phaseAngleCaption(f));
+    m_shownChart.quantity = phaseAngleCaption(f);
+    m_shownChart.phase = f;
+    Draw_Phase_Graph();
+}
+
+void frmMain::Draw_Phase_Graph()
+{
+    ChartDatenLeeren();
+    const Frequency f = m_session->chartResistance();
+    QList<Measurement> rows;
+    try {
+        rows = m_session->measurements(MeasurementOrder::OldestFirst);
+    } catch (const KavioError &e) {
+        m_platform.messages->plain(errorForm(e, QStringLiteral("Draw_Phase_Graph"), kForm));
+        return;
+    }
+    const ChartData chart = phaseAngleChart(rows, f);
+    if (rows.isEmpty() || chart.labels.first().isEmpty()) {
+        showTrendChart(preparedChart(1));
+        m_platform.messages->plain(
+            rows.isEmpty() ? QStringLiteral("Keine Daten")
+                           : QStringLiteral("Kein Phasenwinkel bei %1 kHz: in keiner Messung dieses Segments sind R "
+                                            "(größer als 0) und Xc vorhanden.")
+                                 .arg(kiloHertz(f)));
+        return;
+    }
+    showTrendChart(chart);
+    m_session->setChartDrawn(true);
 }
 
 void frmMain::Draw_1durchR_Graph(int seriesCount)
@@ -161,7 +208,7 @@ void frmMain::cmdPrintOut_Click()
     page.header = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate),
                    QStringLiteral("Segment: ") + QString::fromUtf8(m_shownChart.segment->heading)};
-    page.legend = chartPageLegend(m_shownChart.quantity);
+    page.legend = m_shownChart.phase ? phaseAngleLegend(*m_shownChart.phase) : chartPageLegend(m_shownChart.quantity);
     page.jobName = printJobName(QStringLiteral("Verlauf ") + QString::fromUtf8(m_shownChart.segment->heading),
                                 person.name, person.firstName);
     try {

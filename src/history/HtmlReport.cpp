@@ -80,9 +80,11 @@ QString reportDocument(const QAbstractItemModel &model, const ReportSettings &se
                 const QModelIndex index = model.index(r, c);
                 const QVariant v = index.data();
                 const bool centred = index.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter;
-                out += centred       ? QStringLiteral("<td class=\"m\">")
-                       : isNumber(v) ? QStringLiteral("<td class=\"z\">")
-                                     : QStringLiteral("<td>");
+                // A number shown with a decimal comma is text on screen but still a number.
+                const bool number = isNumber(v) || isNumber(index.data(Qt::EditRole));
+                out += centred  ? QStringLiteral("<td class=\"m\">")
+                       : number ? QStringLiteral("<td class=\"z\">")
+                                : QStringLiteral("<td>");
                 out += v.toString().toHtmlEscaped();
                 out += QStringLiteral("</td>");
             }

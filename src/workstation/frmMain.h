@@ -116,8 +116,11 @@ public:
     void ChartDatenLeeren();
     void cmdGraph_Click();
     void cmd_Xc_Graph_Click();
+    void cmdPhaseGraph_Click();
     void Draw_1durchR_Graph(int seriesCount);
     void Draw_Xc_Graph();
+    // The phase angle's course at the frequency chosen for the 1/R chart.
+    void Draw_Phase_Graph();
     bool fDruckbereit();
     void cmdPrintOut_Click();
 
@@ -176,7 +179,8 @@ private:
         charts::ChartData data;
         Person person;
         const SegmentInfo *segment = nullptr;
-        QString quantity; // "1/R" or "Xc/R", as the legend names it
+        QString quantity;               // "1/R", "Xc/R" or "φ50", as the legend names it
+        std::optional<Frequency> phase; // set for the phase-angle course
     } m_shownChart;
     bool m_chartViewReady = false; // MSChart has the program's chart look
 
