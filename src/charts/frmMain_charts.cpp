@@ -67,20 +67,27 @@ void frmMain::cmdGraph_Click()
     ui->txtTestDatum->setVisible(false);
 }
 
-void frmMain::cmd_Xc_Graph_Click()
+bool frmMain::showChartFrame(const QString &caption)
 {
     if (!m_session->segment()) {
         m_platform.messages->info(kNoSegment);
-        return;
+        return false;
     }
     ui->FraMesswerte->setVisible(false);
     ui->fraEinoderZwei->setVisible(false);
     ui->txtTestDatum->setVisible(false);
     ui->MSChart->setVisible(true);
     ui->fraLegende_Widerstand->setVisible(true);
-    ui->lbl1durchR->setText(QStringLiteral("Xc/R"));
-    m_shownChart.quantity = QStringLiteral("Xc/R");
+    ui->lbl1durchR->setText(caption);
+    m_shownChart.quantity = caption;
     m_shownChart.phase.reset();
+    return true;
+}
+
+void frmMain::cmd_Xc_Graph_Click()
+{
+    if (!showChartFrame(QStringLiteral("Xc/R")))
+        return;
     try {
         Draw_Xc_Graph();
     } catch (const KavioError &e) {
@@ -90,18 +97,9 @@ void frmMain::cmd_Xc_Graph_Click()
 
 void frmMain::cmdPhaseGraph_Click()
 {
-    if (!m_session->segment()) {
-        m_platform.messages->info(kNoSegment);
-        return;
-    }
-    ui->FraMesswerte->setVisible(false);
-    ui->fraEinoderZwei->setVisible(false);
-    ui->txtTestDatum->setVisible(false);
-    ui->MSChart->setVisible(true);
-    ui->fraLegende_Widerstand->setVisible(true);
     const Frequency f = m_session->chartResistance();
-    ui->lbl1durchR->setText(phaseAngleCaption(f));
-    m_shownChart.quantity = phaseAngleCaption(f);
+    if (!showChartFrame(phaseAngleCaption(f)))
+        return;
     m_shownChart.phase = f;
     Draw_Phase_Graph();
 }

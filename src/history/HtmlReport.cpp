@@ -21,7 +21,7 @@ const char *const kStyle = "body{font-family:Arial,Helvetica,sans-serif;font-siz
                            "p.person{margin:0 0 10px 0;line-height:1.4}\n"
                            "table.daten{border-collapse:collapse;margin-top:8px}\n"
                            "table.daten caption{text-align:left;font-weight:bold;padding:4px 0}\n"
-                           "table.daten th,table.daten td{border:1px solid #808080;padding:2px 8px}\n"
+                           "table.daten th,table.daten td{border:1px solid #808080;padding:2px 4px}\n"
                            "table.daten th{background:#e8e8e8}\n"
                            "td.z{text-align:right}\n"
                            "td.m{text-align:center}\n"

@@ -68,11 +68,10 @@ bool fitsLatin1(const QString &s)
     return true;
 }
 
-// ShortXLUnicodeString: cch u8, flags, characters.
-void shortString(Buf &b, const QString &s)
+// The flags byte (UTF-16 or Latin-1) and the characters of a string.
+void flagsAndCharacters(Buf &b, const QString &s)
 {
     const bool wide = !fitsLatin1(s);
-    b.u8(static_cast<quint8>(s.size()));
     b.u8(wide ? 1 : 0);
     for (QChar c : s) {
         if (wide)
@@ -80,6 +79,13 @@ void shortString(Buf &b, const QString &s)
         else
             b.u8(static_cast<quint8>(c.unicode()));
     }
+}
+
+// ShortXLUnicodeString: cch u8, flags, characters.
+void shortString(Buf &b, const QString &s)
+{
+    b.u8(static_cast<quint8>(s.size()));
+    flagsAndCharacters(b, s);
 }
 
 int shortStringSize(const QString &s)
@@ -487,18 +493,12 @@ StreamResult workbookStream(const QAbstractItemModel &model, const QString &name
         shortString(g, arial);
     }
     for (qsizetype k = 0; k < builder.formats.size(); ++k) {
+        // ifmt, then the code as an XLUnicodeString: as a short one, but with a two-byte cch.
         const QString &code = builder.formats[k];
-        const bool wide = !fitsLatin1(code);
-        g.record(rFORMAT, static_cast<quint16>(5 + code.size() * (wide ? 2 : 1)));
+        g.record(rFORMAT, static_cast<quint16>(2 + 1 + shortStringSize(code)));
         g.u16(static_cast<quint16>(kFirstOwnFormat + k));
         g.u16(static_cast<quint16>(code.size()));
-        g.u8(wide ? 1 : 0);
-        for (QChar ch : code) {
-            if (wide)
-                g.u16(ch.unicode());
-            else
-                g.u8(static_cast<quint8>(ch.unicode()));
-        }
+        flagsAndCharacters(g, code);
     }
     auto xf = [&g](quint16 font, quint16 flags, quint8 used, quint16 format = 0) {
         g.record(rXF, 20);

@@ -149,6 +149,9 @@ private:
     QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return m_valueFields[storeIndex(q, s)]; }
 
     void collectControls();
+    // The chart in place of the value frame, with its caption in the legend box; false (and
+    // the message) when no segment is chosen.
+    bool showChartFrame(const QString &caption);
     // Shows a trend chart and keeps it, with the person and segment it was drawn for.
     void showTrendChart(const charts::ChartData &data);
     // The value fields show the session's values in hand.
