@@ -41,15 +41,19 @@ void HistoryTable::setMeasurements(const QList<Measurement> &rows)
             row << tenthsCell(change ? std::optional<qint64>(change->tenthsOfPercent) : std::nullopt);
         cells.push_back(std::move(row));
     }
-    setContent(std::move(header), std::move(cells));
-    m_figures = std::move(figures);
+    replace(std::move(header), std::move(figures), std::move(cells));
 }
 
 void HistoryTable::setContent(QStringList header, std::vector<QVariantList> rows)
 {
+    replace(std::move(header), {}, std::move(rows));
+}
+
+void HistoryTable::replace(QStringList header, QList<Figure> figures, std::vector<QVariantList> rows)
+{
     beginResetModel();
     m_header = std::move(header);
-    m_figures.clear();
+    m_figures = std::move(figures);
     m_rows = std::move(rows);
     endResetModel();
 }

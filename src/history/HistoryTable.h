@@ -40,6 +40,7 @@ public:
 
 private:
     enum class Figure : quint8 { None, PhaseAngle, Change };
+    void replace(QStringList header, QList<Figure> figures, std::vector<QVariantList> rows);
 
     QStringList m_header;
     QList<Figure> m_figures; // per column; empty when every cell shows its value
