@@ -8,7 +8,6 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
-#include <QLineSeries>
 #include <QProcess>
 #include <QValueAxis>
 
@@ -38,7 +37,7 @@ Measurement row(int d, std::optional<qint16> r, std::optional<qint16> xc)
     return m;
 }
 
-// The bars (first set) and the trend lines of a chart view.
+// The bars of a chart view's first set.
 QList<double> bars(QChartView *view)
 {
     QList<double> out;
@@ -47,14 +46,6 @@ QList<double> bars(QChartView *view)
             for (int i = 0; i < b->barSets().first()->count(); ++i)
                 out << b->barSets().first()->at(i);
     return out;
-}
-
-int lines(QChartView *view)
-{
-    int n = 0;
-    for (QAbstractSeries *s : view->chart()->series())
-        n += qobject_cast<QLineSeries *>(s) ? 1 : 0;
-    return n;
 }
 
 QString pdfText(const QString &path)
@@ -108,8 +99,6 @@ void TestPhaseChart::course()
     QFETCH(QList<int>, days);
     QFETCH(Column, angles);
     const ChartData c = phaseAngleChart(rows, *frequencyOfKiloHertz(khz));
-    QCOMPARE(c.rows, kChartRows);
-    QCOMPARE(c.columns(), 1);
     QStringList labels(kChartRows);
     for (int i = 0; i < days.size(); ++i)
         labels[i] = germanDate(kDay.addDays(days[i]));
@@ -120,10 +109,7 @@ void TestPhaseChart::course()
     // The trend line runs through the filled rows only; with two it meets both bars.
     const std::optional<TrendLine> trend = c.trends.value(0);
     QCOMPARE(trend.has_value(), days.size() >= 2);
-    if (trend) {
-        QCOMPARE(trend->firstRow, 0);
-        QCOMPARE(trend->lastRow, days.size() - 1);
-    }
+    QVERIFY(!trend || (trend->firstRow == 0 && trend->lastRow == days.size() - 1));
     if (days.size() == 2)
         QVERIFY(qAbs(trend->at(0) - *angles[0]) < 1e-9 && qAbs(trend->at(1) - *angles[1]) < 1e-9);
     QCOMPARE(c.valueTitle, QStringLiteral("Phasenwinkel in Grad (%1 kHz)").arg(khz));
@@ -152,7 +138,7 @@ void TestPhaseChart::chartOnScreenAndPaper()
     check(w, QStringLiteral("+MSChart -FraMesswerte +fraLegende_Widerstand"));
     QCOMPARE(textOf(w, QStringLiteral("lbl1durchR")), QStringLiteral("φ50"));
     QCOMPARE(bars(chart), (QList<double>{degrees(60, 500), degrees(50, 400), 0, 0, 0, 0, 0}));
-    QCOMPARE(lines(chart), 1);
+    QCOMPARE(chart->chart()->series().size(), 2); // the bars and the trend line
     QCOMPARE(chart->chart()->axes(Qt::Vertical).first()->titleText(), QStringLiteral("Phasenwinkel in Grad (50 kHz)"));
 
     click(w, QStringLiteral("optR5"));
@@ -161,10 +147,9 @@ void TestPhaseChart::chartOnScreenAndPaper()
     QCOMPARE(bars(chart).mid(0, 2), (QList<double>{degrees(50, 600), degrees(40, 520)}));
     QCOMPARE(bed.messages.texts(), QStringList());
     click(w, QStringLiteral("cmdPrintOut"));
-    QVERIFY2(pdfText(bed.pdfPath())
-                 .contains(QStringLiteral("Die Balkenhöhe zeigt den Phasenwinkel φ = arctan(Xc/R) "
-                                          "bei 5 kHz in Grad (erste Messung).")),
-             qPrintable(pdfText(bed.pdfPath())));
+    QVERIFY(pdfText(bed.pdfPath())
+                .contains(QStringLiteral("Die Balkenhöhe zeigt den Phasenwinkel φ = arctan(Xc/R) bei 5 kHz in Grad "
+                                         "(erste Messung).")));
 
     click(w, QStringLiteral("cmdGraph"));
     QFile::remove(bed.pdfPath());
@@ -178,7 +163,7 @@ void TestPhaseChart::chartOnScreenAndPaper()
     QCOMPARE(bed.messages.texts(), QStringList{"Kein Phasenwinkel bei 5 kHz: in keiner Messung dieses Segments sind R "
                                                "(größer als 0) und Xc vorhanden."});
     QCOMPARE(bars(chart), QList<double>(kChartRows, 0.0));
-    QCOMPARE(lines(chart), 0);
+    QCOMPARE(chart->chart()->series().size(), 1);
 }
 
 QTEST_MAIN(TestPhaseChart)
