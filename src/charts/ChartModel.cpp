@@ -2,6 +2,7 @@
 
 #include "app/Conversions.h"
 #include "app/Errors.h"
+#include "clinical/PhaseAngle.h"
 
 #include <algorithm>
 
@@ -137,6 +138,38 @@ void fillXcRChart(const QList<ChartRecord> &records, ChartData &chart)
             throw KavioError(xc50 == 0.0 ? RunError::Overflow : RunError::DivisionByZero);
         chart.cells[0][row] = xc50 / w50;
     }
+}
+
+ChartData phaseAngleChart(const QList<Measurement> &rows, Frequency f)
+{
+    QList<QDate> days;
+    QList<std::optional<double>> angles;
+    for (const Measurement &m : rows)
+        if (const std::optional<double> angle = clinical::phaseAngle(m[f])) {
+            days << m.day;
+            angles << angle;
+        }
+    ChartData c = preparedChart(1);
+    c.valueTitle = QStringLiteral("Phasenwinkel in Grad (%1 kHz)").arg(kiloHertz(f));
+    const QList<int> picked = trendRowIndices(static_cast<int>(days.size()));
+    for (int row = 0; row < picked.size(); ++row) {
+        c.labels[row] = germanDate(days[picked[row]]);
+        c.cells[0][row] = angles[picked[row]];
+    }
+    c.trends << leastSquares(c.cells[0]);
+    return c;
+}
+
+QString phaseAngleCaption(Frequency f)
+{
+    return QStringLiteral("φ%1").arg(kiloHertz(f));
+}
+
+QStringList phaseAngleLegend(Frequency f)
+{
+    return {QStringLiteral("Die Balkenhöhe zeigt den Phasenwinkel φ = arctan(Xc/R) bei %1 kHz in Grad (erste Messung).")
+                .arg(kiloHertz(f)),
+            QStringLiteral("Messungen ohne R oder Xc sind nicht enthalten.")};
 }
 
 ChartData comparisonChart(const QList<ChartRecord> &records, ComparisonQuantity quantity)

@@ -31,6 +31,7 @@ struct ChartData {
     QList<std::optional<TrendLine>> trends;    // one per column when the chart has trend lines
     double barGap = -0.25;                     // negative: neighbouring bars close up
     std::optional<double> axisMaximum;         // nullopt: automatic scaling
+    QString valueTitle;                        // beside the value axis; empty: none
 
     int columns() const { return static_cast<int>(cells.size()); }
     std::optional<double> value(int column, int row) const { return cells.value(column).value(row); }
@@ -73,6 +74,17 @@ ChartData inverseRChart(const QList<ChartRecord> &records);
 // The Xc/R trend chart: Xc50 / W50, one column. A record whose W50 is empty or 0 throws
 // KavioError; the rows before it are then already in `chart`.
 void fillXcRChart(const QList<ChartRecord> &records, ChartData &chart);
+
+// The phase-angle course at frequency f: one column, the angle of each record's first
+// measurement in degrees (the second measurement has no Xc), with a trend line. Records
+// whose angle cannot be computed (R missing or 0, Xc missing) are left out before the rows
+// are picked, so they never show as a bar of 0; the rest fill the rows as in the trend
+// charts. No labelled row when no record has an angle.
+ChartData phaseAngleChart(const QList<Measurement> &rows, Frequency f);
+// "φ50": the chart's caption in the legend box beside it.
+QString phaseAngleCaption(Frequency f);
+// The print-out's legend lines for the phase-angle course.
+QStringList phaseAngleLegend(Frequency f);
 
 // Comparison charts: one column, seven rows, the unused rows 0 with empty labels.
 enum class ComparisonQuantity { InverseR, XcR };

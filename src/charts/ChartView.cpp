@@ -113,6 +113,14 @@ void showChart(QChartView *view, const ChartData &data)
     x->setTruncateLabels(false);
     auto *y = new QValueAxis;
     y->setLabelFormat(QStringLiteral("%.4g"));
+    if (!data.valueTitle.isEmpty()) {
+        // Degrees are not evident from the numbers alone, on screen or on paper.
+        QFont title = y->titleFont();
+        title.setPointSize(8);
+        title.setBold(false);
+        y->setTitleFont(title);
+        y->setTitleText(data.valueTitle);
+    }
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     bars->attachAxis(x);

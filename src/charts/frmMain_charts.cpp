@@ -48,7 +48,9 @@ void frmMain::ChartDatenLeeren()
 void frmMain::showTrendChart(const ChartData &data)
 {
     // The print-out shows this chart under the name of the person it belongs to.
-    m_shownChart = {data, m_session->person(), m_session->segment(), m_shownChart.quantity, m_shownChart.frequency};
+    m_shownChart.data = data;
+    m_shownChart.person = m_session->person();
+    m_shownChart.segment = m_session->segment();
     if (!m_chartViewReady && ui->MSChart->isHidden())
         return; // set up and shown when it is first made visible
     if (!m_chartViewReady) {
@@ -71,6 +73,7 @@ void frmMain::cmdGraph_Click()
     ui->fraLegende_Widerstand->setVisible(true);
     ui->lbl1durchR->setText(QStringLiteral("1/R"));
     m_shownChart.quantity = QStringLiteral("1/R");
+    m_shownChart.phase.reset();
     try {
         Draw_1durchR_Graph(2);
     } catch (const KavioError &e) {
@@ -79,24 +82,67 @@ void frmMain::cmdGraph_Click()
     ui->txtTestDatum->setVisible(false);
 }
 
-void frmMain::cmd_Xc_Graph_Click()
+bool frmMain::showChartFrame(const QString &caption)
 {
     if (!m_session->segment()) {
         m_platform.messages->info(kNoSegment);
-        return;
+        return false;
     }
     ui->FraMesswerte->setVisible(false);
     ui->fraEinoderZwei->setVisible(false);
     ui->txtTestDatum->setVisible(false);
     ui->MSChart->setVisible(true);
     ui->fraLegende_Widerstand->setVisible(true);
-    ui->lbl1durchR->setText(QStringLiteral("Xc/R"));
-    m_shownChart.quantity = QStringLiteral("Xc/R");
+    ui->lbl1durchR->setText(caption);
+    m_shownChart.quantity = caption;
+    m_shownChart.phase.reset();
+    return true;
+}
+
+void frmMain::cmd_Xc_Graph_Click()
+{
+    if (!showChartFrame(QStringLiteral("Xc/R")))
+        return;
     try {
         Draw_Xc_Graph();
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmd_Xc_Graph_Click"), kForm));
     }
+}
+
+void frmMain::cmdPhaseGraph_Click()
+{
+    const Frequency f = m_session->chartResistance();
+    if (!showChartFrame(phaseAngleCaption(f)))
+        return;
+    m_shownChart.phase = f;
+    Draw_Phase_Graph();
+}
+
+void frmMain::Draw_Phase_Graph()
+{
+    ChartDatenLeeren();
+    const Frequency f = m_session->chartResistance();
+    m_shownChart.frequency = f;
+    QList<Measurement> rows;
+    try {
+        rows = m_session->measurements(MeasurementOrder::OldestFirst);
+    } catch (const KavioError &e) {
+        m_platform.messages->plain(errorForm(e, QStringLiteral("Draw_Phase_Graph"), kForm));
+        return;
+    }
+    const ChartData chart = phaseAngleChart(rows, f);
+    if (rows.isEmpty() || chart.labels.first().isEmpty()) {
+        showTrendChart(preparedChart(1));
+        m_platform.messages->plain(
+            rows.isEmpty() ? QStringLiteral("Keine Daten")
+                           : QStringLiteral("Kein Phasenwinkel bei %1 kHz: in keiner Messung dieses Segments sind R "
+                                            "(größer als 0) und Xc vorhanden.")
+                                 .arg(kiloHertz(f)));
+        return;
+    }
+    showTrendChart(chart);
+    m_session->setChartDrawn(true);
 }
 
 void frmMain::Draw_1durchR_Graph(int seriesCount)
@@ -179,7 +225,7 @@ std::optional<PrintOut> frmMain::chartPrintOut()
     page.header = {QStringLiteral("Name: ") + person.name, QStringLiteral("Vorname: ") + person.firstName,
                    QStringLiteral("Geburtsdatum: ") + germanDate(person.birthDate),
                    QStringLiteral("Segment: ") + segment};
-    page.legend = chartPageLegend(m_shownChart.quantity);
+    page.legend = m_shownChart.phase ? phaseAngleLegend(*m_shownChart.phase) : chartPageLegend(m_shownChart.quantity);
     try {
         page.figures = chartFigureLines(m_session->measurements(MeasurementOrder::OldestFirst), m_shownChart.frequency);
     } catch (const KavioError &e) {

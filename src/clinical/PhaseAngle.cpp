@@ -19,11 +19,17 @@ std::optional<double> phaseAngle(const SegmentReading &reading, Frequency f)
     return phaseAngle(reading[f]);
 }
 
-QString phaseAngleText(const std::optional<double> &degrees)
+std::optional<qint64> phaseAngleTenths(const std::optional<double> &degrees)
 {
     if (!degrees)
-        return {};
-    return decimalComma(std::llround(*degrees * 10.0), 1);
+        return std::nullopt;
+    return std::llround(*degrees * 10.0);
+}
+
+QString phaseAngleText(const std::optional<double> &degrees)
+{
+    const std::optional<qint64> tenths = phaseAngleTenths(degrees);
+    return tenths ? decimalComma(*tenths, 1) : QString();
 }
 
 std::optional<PhaseAngleMismatch> devicePhaseMismatch(const std::optional<double> &computed, qint16 deviceTenths)

@@ -17,6 +17,8 @@ namespace kavio::clinical {
 std::optional<double> phaseAngle(const Impedance &impedance);
 std::optional<double> phaseAngle(const SegmentReading &reading, Frequency f);
 
+// The angle as shown: in tenths of a degree, halves away from zero; nothing for no value.
+std::optional<qint64> phaseAngleTenths(const std::optional<double> &degrees);
 // The angle for the screen: one decimal with decimal comma ("6,3", "-6,2"); empty text
 // for no value.
 QString phaseAngleText(const std::optional<double> &degrees);

@@ -23,6 +23,10 @@ using ExportProgress = std::function<void(int rowsDone)>;
 // than the writing itself.
 constexpr int kProgressStep = 256;
 
+// The spreadsheet number format of a numeric cell ("0.0"), as a model answers it; none:
+// the general format.
+inline constexpr int kNumberFormatRole = Qt::UserRole + 1;
+
 // Values that the exports write as numbers (right-aligned, numeric cells); everything
 // else goes out as text.
 inline bool isNumber(const QVariant &v)

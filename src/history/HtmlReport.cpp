@@ -21,7 +21,7 @@ const char *const kStyle = "body{font-family:Arial,Helvetica,sans-serif;font-siz
                            "p.person{margin:0 0 10px 0;line-height:1.4}\n"
                            "table.daten{border-collapse:collapse;margin-top:8px}\n"
                            "table.daten caption{text-align:left;font-weight:bold;padding:4px 0}\n"
-                           "table.daten th,table.daten td{border:1px solid #808080;padding:2px 8px}\n"
+                           "table.daten th,table.daten td{border:1px solid #808080;padding:2px 4px}\n"
                            "table.daten th{background:#e8e8e8}\n"
                            "td.z{text-align:right}\n"
                            "td.m{text-align:center}\n"
@@ -80,9 +80,11 @@ QString reportDocument(const QAbstractItemModel &model, const ReportSettings &se
                 const QModelIndex index = model.index(r, c);
                 const QVariant v = index.data();
                 const bool centred = index.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHCenter;
-                out += centred       ? QStringLiteral("<td class=\"m\">")
-                       : isNumber(v) ? QStringLiteral("<td class=\"z\">")
-                                     : QStringLiteral("<td>");
+                // A number shown with a decimal comma is text on screen but still a number.
+                const bool number = isNumber(v) || isNumber(index.data(Qt::EditRole));
+                out += centred  ? QStringLiteral("<td class=\"m\">")
+                       : number ? QStringLiteral("<td class=\"z\">")
+                                : QStringLiteral("<td>");
                 out += v.toString().toHtmlEscaped();
                 out += QStringLiteral("</td>");
             }

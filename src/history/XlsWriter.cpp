@@ -18,10 +18,13 @@ constexpr quint16 rBOF = 0x0809, rEOF = 0x000A, rCODEPAGE = 0x0042, rWINDOW1 = 0
                   rSTYLE = 0x0293, rBOUNDSHEET = 0x0085, rSST = 0x00FC, rCONTINUE = 0x003C, rEXTSST = 0x00FF,
                   rINDEX = 0x020B, rWSBOOL = 0x0081, rDEFCOLWIDTH = 0x0055, rCOLINFO = 0x007D, rDIMENSIONS = 0x0200,
                   rROW = 0x0208, rLABELSST = 0x00FD, rRK = 0x027E, rNUMBER = 0x0203, rDBCELL = 0x00D7,
-                  rWINDOW2 = 0x023E;
+                  rWINDOW2 = 0x023E, rFORMAT = 0x041E;
 
 constexpr int kMaxPayload = 8224;
 constexpr quint16 kCellXf = 15, kHeaderXf = 16;
+// Number formats of the workbook's own are numbered from here; each has a cell XF after
+// the header's.
+constexpr quint16 kFirstOwnFormat = 164, kFirstFormatXf = 17;
 
 // Little-endian byte buffer with record framing.
 class Buf {
@@ -65,11 +68,10 @@ bool fitsLatin1(const QString &s)
     return true;
 }
 
-// ShortXLUnicodeString: cch u8, flags, characters.
-void shortString(Buf &b, const QString &s)
+// The flags byte (UTF-16 or Latin-1) and the characters of a string.
+void flagsAndCharacters(Buf &b, const QString &s)
 {
     const bool wide = !fitsLatin1(s);
-    b.u8(static_cast<quint8>(s.size()));
     b.u8(wide ? 1 : 0);
     for (QChar c : s) {
         if (wide)
@@ -77,6 +79,13 @@ void shortString(Buf &b, const QString &s)
         else
             b.u8(static_cast<quint8>(c.unicode()));
     }
+}
+
+// ShortXLUnicodeString: cch u8, flags, characters.
+void shortString(Buf &b, const QString &s)
+{
+    b.u8(static_cast<quint8>(s.size()));
+    flagsAndCharacters(b, s);
 }
 
 int shortStringSize(const QString &s)
@@ -224,6 +233,7 @@ struct CellOut {
     int kind = 0; // 0 none, 1 text, 2 rk, 3 number
     quint32 value = 0;
     double number = 0;
+    quint16 xf = kCellXf;
 };
 
 class Builder {
@@ -231,12 +241,25 @@ public:
     Builder(const QAbstractItemModel &m, const ExportProgress &p) : model(m), progress(p) {}
 
     std::optional<ExportError> buildSheet(const SheetPlan &plan, bool first, Sheet &out);
+    // The cell XF of a number format code; the general one for none.
+    quint16 numberXf(const QString &format)
+    {
+        if (format.isEmpty())
+            return kCellXf;
+        qsizetype at = formats.indexOf(format);
+        if (at < 0) {
+            at = formats.size();
+            formats << format;
+        }
+        return static_cast<quint16>(kFirstFormatXf + at);
+    }
 
     const QAbstractItemModel &model;
     const ExportProgress &progress;
     StringTable sst;
     int columns = 0;
     QStringList header;
+    QStringList formats; // number format codes in the order of their XFs
     std::vector<quint16> widths;
     int rowsDone = 0;
 };
@@ -252,7 +275,12 @@ std::optional<ExportError> Builder::buildSheet(const SheetPlan &plan, bool first
     for (int r = 0; r < plan.rowCount; ++r) {
         const int modelRow = plan.firstRow + r;
         for (int c = 0; c < columns; ++c) {
-            const QVariant v = model.index(modelRow, c).data();
+            const QModelIndex index = model.index(modelRow, c);
+            // The value behind the shown text: a number shown with a decimal comma stays a
+            // number. A model without values of its own gives what it shows.
+            QVariant v = index.data(Qt::EditRole);
+            if (!v.isValid())
+                v = index.data();
             CellOut &cell = cells[static_cast<size_t>(r + 1) * columns + c];
             if (v.isNull() || !v.isValid())
                 continue;
@@ -261,10 +289,11 @@ std::optional<ExportError> Builder::buildSheet(const SheetPlan &plan, bool first
                 if (!std::isfinite(d))
                     return ExportError{modelRow + 1, static_cast<int>(RunError::Overflow),
                                        describe(RunError::Overflow)};
+                const quint16 xf = numberXf(index.data(kNumberFormatRole).toString());
                 if (d == std::floor(d) && d >= -536870912.0 && d < 536870912.0)
-                    cell = {2, (static_cast<quint32>(static_cast<qint32>(d)) << 2) | 2u, 0};
+                    cell = {2, (static_cast<quint32>(static_cast<qint32>(d)) << 2) | 2u, 0, xf};
                 else
-                    cell = {3, 0, d};
+                    cell = {3, 0, d, xf};
             } else {
                 const QString s = v.toString();
                 if (s.size() > kMaxCellText)
@@ -363,9 +392,9 @@ std::optional<ExportError> Builder::buildSheet(const SheetPlan &plan, bool first
                 continue;
             offsets.push_back(static_cast<quint16>(b.size() - previousCell));
             previousCell = b.size();
-            const quint16 xf = r == 0 ? kHeaderXf : kCellXf;
             for (int c = 0; c < columns; ++c) {
                 const CellOut &cell = cells[static_cast<size_t>(r) * columns + c];
+                const quint16 xf = r == 0 ? kHeaderXf : cell.xf;
                 switch (cell.kind) {
                 case 1:
                     b.record(rLABELSST, 10);
@@ -463,10 +492,18 @@ StreamResult workbookStream(const QAbstractItemModel &model, const QString &name
         g.u8(0);
         shortString(g, arial);
     }
-    auto xf = [&g](quint16 font, quint16 flags, quint8 used) {
+    for (qsizetype k = 0; k < builder.formats.size(); ++k) {
+        // ifmt, then the code as an XLUnicodeString: as a short one, but with a two-byte cch.
+        const QString &code = builder.formats[k];
+        g.record(rFORMAT, static_cast<quint16>(2 + 1 + shortStringSize(code)));
+        g.u16(static_cast<quint16>(kFirstOwnFormat + k));
+        g.u16(static_cast<quint16>(code.size()));
+        flagsAndCharacters(g, code);
+    }
+    auto xf = [&g](quint16 font, quint16 flags, quint8 used, quint16 format = 0) {
         g.record(rXF, 20);
         g.u16(font);
-        g.u16(0);
+        g.u16(format);
         g.u16(flags);
         g.u8(0x20);
         g.u8(0);
@@ -481,6 +518,8 @@ StreamResult workbookStream(const QAbstractItemModel &model, const QString &name
         xf(0, 0xFFF5, 0xF4);
     xf(0, 0x0001, 0x00);
     xf(5, 0x0001, 0x08);
+    for (qsizetype k = 0; k < builder.formats.size(); ++k)
+        xf(0, 0x0001, 0x04, static_cast<quint16>(kFirstOwnFormat + k)); // fAtrNum: a format of its own
     g.record(rSTYLE, 4);
     g.u16(0x8000);
     g.u8(0);

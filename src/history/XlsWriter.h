@@ -12,8 +12,9 @@ namespace kavio::xls {
 
 // Excel 97-2003 workbooks (BIFF8 records in an OLE2 compound file), written without any
 // outside library. The first row of every sheet is the model's horizontal header in
-// bold; then the model's rows: numbers as numbers, everything else as text, null cells
-// left out. A sheet holds at most 65,536 rows, so longer tables go on in further sheets
+// bold; then the model's rows, each cell's value (Qt::EditRole, else what it shows):
+// numbers as numbers in the format the model names (kNumberFormatRole), everything else
+// as text, null cells left out. A sheet holds at most 65,536 rows, so longer tables go on in further sheets
 // ("<name> (2)", ...), each starting with the header again.
 
 constexpr int kMaxSheetRows = 65536;

@@ -118,6 +118,7 @@ void frmMain::connectHandlers()
     connect(ui->cmdZweiteMessungSpeichern, &QPushButton::clicked, this, &frmMain::cmdZweiteMessungSpeichern_Click);
     connect(ui->cmdGraph, &QPushButton::clicked, this, &frmMain::cmdGraph_Click);
     connect(ui->cmd_Xc_Graph, &QPushButton::clicked, this, &frmMain::cmd_Xc_Graph_Click);
+    connect(ui->cmdPhaseGraph, &QPushButton::clicked, this, &frmMain::cmdPhaseGraph_Click);
     connect(ui->cmdPrintOut, &QPushButton::clicked, this, &frmMain::cmdPrintOut_Click);
     connect(ui->cmdOpenVergleichsFormular, &QPushButton::clicked, this, &frmMain::cmdOpenVergleichsFormular_Click);
     connect(ui->optEineBeh, &QRadioButton::clicked, this, &frmMain::optEineBeh_Click);
@@ -157,6 +158,7 @@ void frmMain::Form_Load()
         ui->MSChart->setVisible(false);
         ui->fraLegende_Widerstand->setVisible(false);
         ui->cmd_Xc_Graph->setVisible(false);
+        ui->cmdPhaseGraph->setVisible(false);
         ui->cmdOpenVergleichsFormular->setVisible(false);
         ui->cmdShowMesswerte->setVisible(false);
         ui->cmdPrintOut->setVisible(false);

@@ -120,8 +120,11 @@ public:
     void ChartDatenLeeren();
     void cmdGraph_Click();
     void cmd_Xc_Graph_Click();
+    void cmdPhaseGraph_Click();
     void Draw_1durchR_Graph(int seriesCount);
     void Draw_Xc_Graph();
+    // The phase angle's course at the frequency chosen for the 1/R chart.
+    void Draw_Phase_Graph();
     bool fDruckbereit();
     void cmdPrintOut_Click();
     void cmdPrintPreview_Click(); // the chart page in the print preview
@@ -158,6 +161,9 @@ private:
     QLineEdit *valueField(Quantity q, const SegmentInfo &s) const { return m_valueFields[storeIndex(q, s)]; }
 
     void collectControls();
+    // The chart in place of the value frame, with its caption in the legend box; false (and
+    // the message) when no segment is chosen.
+    bool showChartFrame(const QString &caption);
     // Shows a trend chart and keeps it, with the person and segment it was drawn for.
     void showTrendChart(const charts::ChartData &data);
     // The value fields show the session's values in hand.
@@ -192,8 +198,9 @@ private:
         charts::ChartData data;
         Person person;
         const SegmentInfo *segment = nullptr;
-        QString quantity;                       // "1/R" or "Xc/R", as the legend names it
+        QString quantity;                       // "1/R", "Xc/R" or "φ50", as the legend names it
         Frequency frequency = Frequency::kHz50; // of the values charted
+        std::optional<Frequency> phase;         // set for the phase-angle course
     } m_shownChart;
     bool m_chartViewReady = false; // MSChart has the program's chart look
 

@@ -130,6 +130,7 @@ void frmMain::cmdPatientAuswahl_Click()
     Leeren_Anzahlen();
     ui->cmdGraph->setVisible(false);
     ui->cmd_Xc_Graph->setVisible(false);
+    ui->cmdPhaseGraph->setVisible(false);
     ui->ocxFlex->setFocus();
 }
 
@@ -182,9 +183,9 @@ void frmMain::cmdExtremitaet_Click()
         Ausblenden_Wertlabels();
         for (QWidget *w :
              {static_cast<QWidget *>(ui->cmd_Xc_Graph), static_cast<QWidget *>(ui->cmdGraph),
-              static_cast<QWidget *>(ui->cmdVerlaufswerteZweiMessungen), static_cast<QWidget *>(ui->cmdPrintMesswerte),
-              static_cast<QWidget *>(ui->cmdOpenVergleichsFormular), static_cast<QWidget *>(ui->cmdPrintOut),
-              static_cast<QWidget *>(ui->cmdShowMesswerte)})
+              static_cast<QWidget *>(ui->cmdPhaseGraph), static_cast<QWidget *>(ui->cmdVerlaufswerteZweiMessungen),
+              static_cast<QWidget *>(ui->cmdPrintMesswerte), static_cast<QWidget *>(ui->cmdOpenVergleichsFormular),
+              static_cast<QWidget *>(ui->cmdPrintOut), static_cast<QWidget *>(ui->cmdShowMesswerte)})
             w->setVisible(false);
         return;
     }
@@ -217,6 +218,7 @@ void frmMain::cmdOptSegment_Click()
     ui->fraOptSegmente->setVisible(false);
     ui->cmdGraph->setVisible(true);
     ui->cmd_Xc_Graph->setVisible(true);
+    ui->cmdPhaseGraph->setVisible(true);
     ui->cmdExtremitaet->setEnabled(false);
     ui->cmdOpenVergleichsFormular->setVisible(true);
     ui->cmdShowMesswerte->setVisible(true);

@@ -162,7 +162,7 @@ private slots:
         for (const QString &name :
              QStringLiteral("ocxFlex grdMessungen MSChart fraOptSegmente fraEinoderZwei fraWiderstand fraBehandlung "
                             "fraSegment fraLegende_Widerstand cmdSaveMess cmdZweiteMessungSpeichern cmdGraph "
-                            "cmd_Xc_Graph cmdOpenVergleichsFormular cmdShowMesswerte cmdPrintOut "
+                            "cmd_Xc_Graph cmdPhaseGraph cmdOpenVergleichsFormular cmdShowMesswerte cmdPrintOut "
                             "cmdVerlaufswerteZweiMessungen cmdPrintMesswerte txtFKTN Shape1 Shape4 FraMesswerte "
                             "txtTestDatum cmdPatientAuswahl cmdNeuerPatient cmdExtremitaet cmdMesswerte "
                             "lblSegmentAktuell")

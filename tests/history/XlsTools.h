@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/Export.h"
+
 #include <QAbstractItemModel>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -69,10 +71,13 @@ inline QString xlsProblems(const QString &path, const QAbstractItemModel &model,
         for (int r = 0; r < rows.size(); ++r) {
             QJsonArray want = header;
             for (int c = 0; r > 0 && c < model.columnCount(); ++c) {
-                const QVariant v = model.index(first + r - 1, c).data();
+                const QModelIndex index = model.index(first + r - 1, c);
+                const QVariant v = index.data(Qt::EditRole);
+                const QString format = index.data(kavio::kNumberFormatRole).toString();
                 want[c] = v.isNull()                         ? QJsonValue()
                           : v.typeId() == QMetaType::QString ? QJsonValue(v.toString())
-                                                             : QJsonValue(v.toDouble());
+                          : format.isEmpty()                 ? QJsonValue(v.toDouble())
+                                             : QJsonValue(QJsonObject{{"format", format}, {"value", v.toDouble()}});
             }
             if (rows.at(r).toArray() != want)
                 return QStringLiteral("%1, row %2 differs").arg(sheetName).arg(r);

@@ -126,8 +126,11 @@ void TestFrmHistory::exportsAndTheirFailures()
     QStringList texts; // header and the row of Nov 2 with second values
     for (int c = 0; c < t.columnCount(); ++c)
         texts << t.headerData(c, Qt::Horizontal).toString() << t.index(2, c).data().toString();
-    QCOMPARE(texts, (QStringList{"Messdatum", "02.11.26", "Zeit", "09:05", "R5", "500/498", "R50", "480/470", "R100",
-                                 "460/455", "Xc5", "40", "Xc50", "45", "Xc100", "50", "MessID", "1"}));
+    QCOMPARE(texts,
+             (QStringList{"Messdatum", "02.11.26", "Zeit",   "09:05",  "R5",      "500/498", "R50",      "480/470",
+                          "R100",      "460/455",  "Xc5",    "40",     "Xc50",    "45",      "Xc100",    "50",
+                          "MessID",    "1",        "φ5 (°)", "4,6",    "φ50 (°)", "5,4",     "φ100 (°)", "6,2",
+                          "ΔR5",       "-0,4 %",   "ΔR50",   "-2,1 %", "ΔR100",   "-1,1 %"}));
     QCOMPARE(t.index(0, 3).data().toString(), u"490/"_s);
     QProgressBar *bar = h->form().ProgressBar1;
 
@@ -158,6 +161,17 @@ void TestFrmHistory::exportsAndTheirFailures()
     QVERIFY(report.contains(u"<b>Name: Müller &lt;&amp;&gt; Co</b>"_s));
     QVERIFY(report.contains(u"Anzahl Datensätze: 3"_s));
     QCOMPARE(report.count(u"</td></tr>\n"_s), 3);
+    // The computed columns after the others: numbers right-aligned as shown, empty where none.
+    QVERIFY(report.contains(u"<th>MessID</th><th>φ5 (°)</th><th>φ50 (°)</th><th>φ100 (°)</th><th>ΔR5</th><th>ΔR50</th>"
+                            "<th>ΔR100</th></tr>"_s));
+    QVERIFY(
+        report.contains(u"<tr><td class=\"m\">02.11.26</td><td class=\"m\">09:05</td><td class=\"m\">500/498</td>"
+                        "<td class=\"m\">480/470</td><td class=\"m\">460/455</td><td class=\"m\">40</td>"
+                        "<td class=\"m\">45</td><td class=\"z\">50</td><td class=\"z\">1</td><td class=\"z\">4,6</td>"
+                        "<td class=\"z\">5,4</td><td class=\"z\">6,2</td><td class=\"z\">-0,4 %</td>"
+                        "<td class=\"z\">-2,1 %</td><td class=\"z\">-1,1 %</td></tr>"_s));
+    QVERIFY(report.contains(u"<td class=\"z\">4,6</td><td class=\"z\">5,4</td><td class=\"z\">6,2</td><td></td>"
+                            "<td></td><td></td></tr>"_s));
     QCOMPARE(QDir(fx.bed.path(u"report"_s)).entryList(QDir::Files), QStringList{"report.htm"});
 
     // A folder holding the workbook's name: the message, nothing opened or half-written.

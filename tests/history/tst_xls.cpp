@@ -43,6 +43,7 @@ class TestXls : public QObject {
 private slots:
     void historyReadsBack_data();
     void historyReadsBack();
+    void computedColumns();
     void sstBoundaries();
     void failureKeepsPreviousExport();
     void libreOfficeReadsIt();
@@ -72,6 +73,46 @@ void TestXls::historyReadsBack()
     const QString found = xlsProblems(path, table, QStringLiteral("Historie"));
     QVERIFY2(found.isEmpty(), qPrintable(found));
     QFile::remove(path);
+}
+
+// After the nine measurement columns, which keep their place: the phase angle and ΔR at each
+// frequency, shown with a decimal comma, in the workbook numbers of one decimal in a format that
+// shows them the same way; an empty text where there is none (R 0 or missing, Xc missing, no
+// second measurement), never 0.
+void TestXls::computedColumns()
+{
+    Measurement a, b;
+    a.id = 7;
+    a.day = QDate(2026, 11, 2);
+    a.time = QTime(9, 5);
+    a.values[Frequency::kHz5] = {500, 40, 510};
+    a.values[Frequency::kHz50] = {480, 45, 470};
+    a.values[Frequency::kHz100] = {460, -50, 455};
+    b.id = 8;
+    b.day = QDate(2026, 11, 3);
+    b.values[Frequency::kHz5] = {0, 40, 20};
+    b.values[Frequency::kHz50] = {std::nullopt, 45, 470};
+    b.values[Frequency::kHz100] = {460, std::nullopt, std::nullopt};
+    HistoryTable table;
+    table.setMeasurements({a, b});
+    QStringList header, shown, values;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        header << table.headerData(c, Qt::Horizontal).toString();
+        for (int r = 0; r < 2; ++r) {
+            shown << table.index(r, c).data().toString();
+            values << table.index(r, c).data(Qt::EditRole).toString();
+        }
+    }
+    QCOMPARE(header, (kHeader + QStringList{"φ5 (°)", "φ50 (°)", "φ100 (°)", "ΔR5", "ΔR50", "ΔR100"}));
+    QCOMPARE(shown, (QStringList{"02.11.26", "03.11.26", "09:05",  "",   "500/510", "0/20", "480/470", "/470",
+                                 "460/455",  "460/",     "40",     "40", "45",      "45",   "-50",     "",
+                                 "7",        "8",        "4,6",    "",   "5,4",     "",     "-6,2",    "",
+                                 "+2,0 %",   "",         "-2,1 %", "",   "-1,1 %",  ""}));
+    QCOMPARE(values.mid(18), (QStringList{"4.6", "", "5.4", "", "-6.2", "", "2", "", "-2.1", "", "-1.1", ""}));
+    const QString path = m_dir.filePath(QStringLiteral("figures.xls"));
+    QVERIFY(!xls::writeWorkbook(path, table, QStringLiteral("Historie")));
+    const QString found = xlsProblems(path, table, QStringLiteral("Historie"));
+    QVERIFY2(found.isEmpty(), qPrintable(found));
 }
 
 // The first data string fills the SST record up to `left` bytes; the next string must then

@@ -16,9 +16,9 @@ NAMES = {0x0809: "BOF", 0x000A: "EOF", 0x0042: "CODEPAGE", 0x003D: "WINDOW1", 0x
          0x00E0: "XF", 0x0293: "STYLE", 0x0085: "BOUNDSHEET", 0x00FC: "SST", 0x003C: "CONTINUE",
          0x00FF: "EXTSST", 0x020B: "INDEX", 0x0081: "WSBOOL", 0x0055: "DEFCOLWIDTH",
          0x007D: "COLINFO", 0x0200: "DIMENSIONS", 0x0208: "ROW", 0x00FD: "LABELSST", 0x027E: "RK",
-         0x0203: "NUMBER", 0x00D7: "DBCELL", 0x023E: "WINDOW2"}
+         0x0203: "NUMBER", 0x00D7: "DBCELL", 0x023E: "WINDOW2", 0x041E: "FORMAT"}
 # The record order of the globals and of a sheet, as names separated by spaces.
-GLOBALS = re.compile(r"BOF CODEPAGE WINDOW1 (FONT ){5,}(XF ){16,}(STYLE )+(BOUNDSHEET )+"
+GLOBALS = re.compile(r"BOF CODEPAGE WINDOW1 (FONT ){5,}(FORMAT )*(XF ){16,}(STYLE )+(BOUNDSHEET )+"
                      r"(SST (CONTINUE )*EXTSST )?EOF ")
 SHEET = re.compile(r"BOF (INDEX )?WSBOOL (DEFCOLWIDTH )?(COLINFO )*DIMENSIONS "
                    r"((ROW |LABELSST |RK |NUMBER |DBCELL ))*WINDOW2 EOF ")
@@ -316,6 +316,13 @@ def check_workbook(data, out):
     # Font indices skip 4: the fifth FONT record is font 5.
     nfont = sum(1 for r in glob if r[1] == "FONT")
     fonts = [i for i in range(nfont + 1) if i != 4]
+    formats = set()
+    for _, name, p in glob:
+        if name == "FORMAT":
+            ifmt, cch, flags = struct.unpack_from("<HHB", p)
+            if ifmt < 164 or ifmt in formats or flags & ~1 or len(p) != 5 + cch * (1 + (flags & 1)):
+                out.append("globals: FORMAT %d is malformed or repeated" % ifmt)
+            formats.add(ifmt)
     xfs = [struct.unpack_from("<HHHBBBB", p) for _, name, p in glob if name == "XF"]
     is_cell_xf = []
     for i, (font, fmt, flags, align, rot, indent, used) in enumerate(xfs):
@@ -323,10 +330,13 @@ def check_workbook(data, out):
         is_cell_xf.append(not style)
         if font not in fonts:
             out.append("globals: XF %d uses font %d, which does not exist" % (i, font))
+        if fmt > 49 and fmt not in formats:  # 0-49 are built in
+            out.append("globals: XF %d uses number format %d, which does not exist" % (i, fmt))
         if style != (i < 15):
             out.append("globals: XF %d is a %s XF" % (i, "style" if style else "cell"))
-        elif not style and ((flags >> 4) >= 15 or (font != xfs[flags >> 4][0] and not used & 0x08)):
-            out.append("globals: cell XF %d has a bad parent or its own font without marking it" % i)
+        elif not style and ((flags >> 4) >= 15 or (font != xfs[flags >> 4][0] and not used & 0x08)
+                            or (fmt != xfs[flags >> 4][1] and not used & 0x04)):
+            out.append("globals: cell XF %d has a bad parent or its own font or format without marking it" % i)
     sheets = []
     for pos, name, p in glob:
         if name == "BOUNDSHEET":

@@ -34,10 +34,10 @@ bool anyOptionTicked(frmMain &w)
     return false;
 }
 
-const QString kChartsShown = QStringLiteral(" +cmdGraph +cmd_Xc_Graph +cmdOpenVergleichsFormular +cmdShowMesswerte "
-                                            "+cmdPrintOut");
-const QString kChartsHidden = QStringLiteral(" -cmdGraph -cmd_Xc_Graph -cmdOpenVergleichsFormular -cmdShowMesswerte "
-                                             "-cmdPrintOut");
+const QString kChartsShown = QStringLiteral(" +cmdGraph +cmd_Xc_Graph +cmdPhaseGraph +cmdOpenVergleichsFormular "
+                                            "+cmdShowMesswerte +cmdPrintOut");
+const QString kChartsHidden = QStringLiteral(" -cmdGraph -cmd_Xc_Graph -cmdPhaseGraph -cmdOpenVergleichsFormular "
+                                             "-cmdShowMesswerte -cmdPrintOut");
 const QString kListOpen =
     QStringLiteral("+ocxFlex -grdMessungen +FraMesswerte -MSChart -fraOptSegmente -fraEinoderZwei "
                    "cmdExtremitaet=off cmdMesswerte=off +txtTestDatum=on -fraLegende_Widerstand") +
