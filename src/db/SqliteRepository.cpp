@@ -62,6 +62,27 @@ clinical::Hand storedHand(const QString &text)
     throw KavioError(RunError::TypeMismatch);
 }
 
+// Teilnehmer.Geschlecht as the host keeps it: 0 a man, any other number a woman.
+clinical::Sex storedSex(const QVariant &value)
+{
+    if (value.isNull())
+        return clinical::Sex::Unknown;
+    return value.toInt() == 0 ? clinical::Sex::Male : clinical::Sex::Female;
+}
+
+QVariant sexValue(clinical::Sex sex)
+{
+    switch (sex) {
+    case clinical::Sex::Male:
+        return 0;
+    case clinical::Sex::Female:
+        return 1;
+    case clinical::Sex::Unknown:
+        break;
+    }
+    return QVariant(QMetaType(QMetaType::Int));
+}
+
 } // namespace
 
 QString storedTime(const QTime &time)
@@ -234,8 +255,11 @@ void SqliteRepository::deletePerson(qint32 lfdNr)
 clinical::PersonFacts SqliteRepository::personFacts(qint32 lfdNr)
 {
     const QString statement = sql::personFacts();
-    QSqlQuery q = connection().exec(statement, {lfdNr});
+    const DbConnection &db = connection();
     clinical::PersonFacts facts;
+    if (QSqlQuery sex = db.exec(sql::personSex(), {lfdNr}); sex.next())
+        facts.sex = storedSex(sex.value(0));
+    QSqlQuery q = db.exec(statement, {lfdNr});
     if (!q.next())
         return facts;
     facts.dominantHand = storedHand(q.value(0).toString());
@@ -253,7 +277,11 @@ bool SqliteRepository::setPersonFacts(qint32 lfdNr, const clinical::PersonFacts 
     values << lfdNr;
     const DbConnection &db = connection();
     int stored = 0;
-    db.transaction([&] { stored = db.exec(statement, values).numRowsAffected(); });
+    db.transaction([&] {
+        stored = db.exec(statement, values).numRowsAffected();
+        if (stored == 1)
+            db.exec(sql::storePersonSex(), {sexValue(facts.sex), lfdNr});
+    });
     return stored == 1;
 }
 

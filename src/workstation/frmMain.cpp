@@ -60,6 +60,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     setupStorage();
     setupDevice();
     setupCharts();
+    setupClinical();
     Form_Load();
 }
 
