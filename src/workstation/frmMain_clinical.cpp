@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QPalette>
+#include <tuple>
 
 namespace kavio {
 
@@ -117,6 +118,11 @@ void frmMain::setupClinical()
         });
     new OnVisibility(ui->fraOptSegmente, [this] { updateEvaluationVisibility(); });
     new OnVisibility(ui->ocxFlex, [this] { updateEvaluationVisibility(); });
+    // The angles at 5 and 100 kHz are offered where their value fields are (a
+    // multi-frequency installation).
+    for (const auto *labels : {&lbl5_AR, &lbl100_AR})
+        for (QLabel *l : *labels)
+            new OnVisibility(l, [this] { updateEvaluationVisibility(); });
     updateEvaluationVisibility();
 }
 
@@ -125,8 +131,18 @@ void frmMain::updateEvaluationVisibility()
     // While the person list is open, the person chosen before is no longer shown.
     const bool person = m_session->person().isSet() && !ui->ocxFlex->isVisibleTo(ui->centralwidget);
     mnuAngaben->setEnabled(person);
-    ui->fraAuswertung->setVisible(person && m_session->segment() &&
-                                  !ui->fraOptSegmente->isVisibleTo(ui->centralwidget));
+    const SegmentInfo *segment = m_session->segment();
+    ui->fraAuswertung->setVisible(person && segment && !ui->fraOptSegmente->isVisibleTo(ui->centralwidget));
+    if (!segment)
+        return;
+    const int i = segment->labelIndex;
+    for (auto [caption, value, frequencyLabel] :
+         {std::tuple{ui->lblPhasenwinkelKHz5, ui->lblPhasenwinkel5, lbl5_AR[i]},
+          std::tuple{ui->lblPhasenwinkelKHz100, ui->lblPhasenwinkel100, lbl100_AR[i]}}) {
+        const bool offered = frequencyLabel->isVisibleTo(ui->FraMesswerte);
+        caption->setVisible(offered);
+        value->setVisible(offered);
+    }
 }
 
 void frmMain::reloadEvaluation()

@@ -81,7 +81,7 @@ void TestClinicalWindow::figuresFollowTheDayStoreAndDelete()
     win.open();
     check(*win.w, QStringLiteral("-fraAuswertung"));
     win.choose(1, QStringLiteral("optAL"));
-    check(*win.w, QStringLiteral("+fraAuswertung +cmdAngaben"));
+    check(*win.w, QStringLiteral("+fraAuswertung +cmdAngaben +lblPhasenwinkelKHz5 +lblPhasenwinkel100"));
 
     // 590/520 = 1.135 over the non-dominant arm's 1.106; legs 345/300 = 1.150 over the women's 1.136
     // (the men's 1.167 would pass it).
@@ -142,6 +142,8 @@ void TestClinicalWindow::singleFrequencyAndUnknownHand()
     QVERIFY2(tip.contains(QStringLiteral("Grenzwert 1,134")) && tip.contains(QStringLiteral("Händigkeit unbekannt")),
              qPrintable(tip));
     QCOMPARE(tooltipOf(*win.w, QStringLiteral("lblHinweisBeine")), QString());
+    // Only the frequency measured is offered, as with the value fields.
+    check(*win.w, QStringLiteral("-lblPhasenwinkelKHz5 -lblPhasenwinkel5 +lblPhasenwinkel50 -lblPhasenwinkel100"));
 }
 
 // The facts are edited only with a person chosen, stored through the repository and judged at
