@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QPalette>
+#include <QPointer>
 #include <tuple>
 
 namespace kavio {
@@ -116,13 +117,20 @@ void frmMain::setupClinical()
             if (!m_session->automatic())
                 showEvaluation();
         });
-    new OnVisibility(ui->fraOptSegmente, [this] { updateEvaluationVisibility(); });
-    new OnVisibility(ui->ocxFlex, [this] { updateEvaluationVisibility(); });
+    // The session is the window's first child and goes first when the window does: no
+    // later event of a control being taken down may reach the evaluation.
+    const QPointer<Session> alive(m_session);
+    const auto update = [this, alive] {
+        if (alive)
+            updateEvaluationVisibility();
+    };
+    new OnVisibility(ui->fraOptSegmente, update);
+    new OnVisibility(ui->ocxFlex, update);
     // The angles at 5 and 100 kHz are offered where their value fields are (a
     // multi-frequency installation).
     for (const auto *labels : {&lbl5_AR, &lbl100_AR})
         for (QLabel *l : *labels)
-            new OnVisibility(l, [this] { updateEvaluationVisibility(); });
+            new OnVisibility(l, update);
     updateEvaluationVisibility();
 }
 
