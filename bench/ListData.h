@@ -32,6 +32,7 @@ inline void addPersons(const QString &segmentePath, int n)
             const QDate birth = QDate(1930, 1, 1).addDays((i * 37) % 30000);
             q.addBindValue(name);
             q.addBindValue(first[(i / 3) % first.size()]);
+            q.addBindValue(i % 2);
             q.addBindValue(isoDate(birth));
             q.addBindValue(QStringLiteral("12345"));
             q.addBindValue(QStringLiteral("Musterstadt"));

@@ -85,10 +85,10 @@ public:
     virtual void deletePerson(qint32 lfdNr) = 0;
 
     // -- Facts of a person for the clinical evaluation -----------------------------------
-    // Dominant hand and limbs at risk as stored; the defaults (hand unknown, no limb at
-    // risk) when none are. Sex is not kept here and comes back unknown.
+    // Dominant hand and limbs at risk as stored, the defaults (hand unknown, no limb at
+    // risk) when none are; the sex from the person row (unknown when it holds none).
     virtual clinical::PersonFacts personFacts(qint32 lfdNr) = 0;
-    // Stores the dominant hand and limbs at risk of facts (sex is not stored), in one
+    // Stores the dominant hand, the limbs at risk and the sex of facts, in one
     // transaction. False, with nothing written, when there is no such person.
     virtual bool setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts) = 0;
 

@@ -67,6 +67,27 @@ Person personOfRow(const QSqlQuery &q)
     return {q.value(0).toInt(), q.value(1).toString(), q.value(2).toString(), storedDay(q.value(3).toString())};
 }
 
+// Teilnehmer.Geschlecht as the host keeps it: 0 a man, any other number a woman.
+clinical::Sex storedSex(const QVariant &value)
+{
+    if (value.isNull())
+        return clinical::Sex::Unknown;
+    return value.toInt() == 0 ? clinical::Sex::Male : clinical::Sex::Female;
+}
+
+QVariant sexValue(clinical::Sex sex)
+{
+    switch (sex) {
+    case clinical::Sex::Male:
+        return 0;
+    case clinical::Sex::Female:
+        return 1;
+    case clinical::Sex::Unknown:
+        break;
+    }
+    return QVariant(QMetaType(QMetaType::Int));
+}
+
 } // namespace
 
 QString storedTime(const QTime &time)
@@ -239,8 +260,11 @@ void SqliteRepository::deletePerson(qint32 lfdNr)
 clinical::PersonFacts SqliteRepository::personFacts(qint32 lfdNr)
 {
     const QString statement = sql::personFacts();
-    QSqlQuery q = connection().exec(statement, {lfdNr});
+    const DbConnection &db = connection();
     clinical::PersonFacts facts;
+    if (QSqlQuery sex = db.exec(sql::personSex(), {lfdNr}); sex.next())
+        facts.sex = storedSex(sex.value(0));
+    QSqlQuery q = db.exec(statement, {lfdNr});
     if (!q.next())
         return facts;
     facts.dominantHand = storedHand(q.value(0).toString());
@@ -258,7 +282,11 @@ bool SqliteRepository::setPersonFacts(qint32 lfdNr, const clinical::PersonFacts 
     values << lfdNr;
     const DbConnection &db = connection();
     int stored = 0;
-    db.transaction([&] { stored = db.exec(statement, values).numRowsAffected(); });
+    db.transaction([&] {
+        stored = db.exec(statement, values).numRowsAffected();
+        if (stored == 1)
+            db.exec(sql::storePersonSex(), {sexValue(facts.sex), lfdNr});
+    });
     return stored == 1;
 }
 
@@ -295,7 +323,7 @@ Person SqliteRepository::addPracticePerson(const PracticePerson &patient)
     Person person{0, patient.name, patient.firstName, patient.birthDate};
     db.transaction([&] {
         const QSqlQuery q = db.exec(insert, {patient.name, patient.firstName, isoDate(patient.birthDate),
-                                             patient.sex == clinical::Sex::Female ? 1 : 0, patient.number});
+                                             sexValue(patient.sex), patient.number});
         person.number = q.lastInsertId().toInt();
     });
     return person;

@@ -95,6 +95,16 @@ QString storePersonFacts()
         .arg(kPersonFactsTable, cols.join(QStringLiteral(", ")), updates.join(QStringLiteral(", ")));
 }
 
+QString personSex()
+{
+    return QStringLiteral("SELECT Geschlecht FROM Teilnehmer WHERE LfdNr = ?");
+}
+
+QString storePersonSex()
+{
+    return QStringLiteral("UPDATE Teilnehmer SET Geschlecht = ? WHERE LfdNr = ?");
+}
+
 QString deletePersonFacts()
 {
     return QStringLiteral("DELETE FROM %1 WHERE LfdNr = ?").arg(kPersonFactsTable);
@@ -107,8 +117,8 @@ QString deletePerson()
 
 QString insertPerson()
 {
-    return QStringLiteral("INSERT INTO Teilnehmer (Name, VorName, GebDat, PLZ, Ort, Kennung, AnzMes) "
-                          "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    return QStringLiteral("INSERT INTO Teilnehmer (Name, VorName, Geschlecht, GebDat, PLZ, Ort, Kennung, AnzMes) "
+                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
 }
 
 QString personExists()

@@ -40,11 +40,15 @@ QString personFacts();
 // DominanteHand, the four flags in the order of kSegments, LfdNr once more (the presence
 // check). Changes one row, or none when there is no such person.
 QString storePersonFacts();
+// The sex of a person as taken over (0 man, other numbers woman, NULL unknown): LfdNr.
+QString personSex();
+// Sets it: Geschlecht, LfdNr.
+QString storePersonSex();
 // Delete the facts of a person: LfdNr.
 QString deletePersonFacts();
 // Delete the person row: LfdNr.
 QString deletePerson();
-// Import one person: Name, VorName, GebDat (ISO), PLZ, Ort, Kennung, AnzMes.
+// Import one person: Name, VorName, Geschlecht, GebDat (ISO), PLZ, Ort, Kennung, AnzMes.
 QString insertPerson();
 // Is the person present: GebDat (ISO), Name, Vorname (letter case ignored, see foldCase).
 QString personExists();

@@ -3,6 +3,7 @@
 #include "db/Segments.h"
 
 #include <cstring>
+#include <utility>
 
 namespace kavio {
 
@@ -51,7 +52,11 @@ bool SegmentPasst(const QString &table, const QString &code)
     return !chosen || !measured || chosen == measured;
 }
 
-std::optional<qint16> tenthsToOhms(QByteArrayView text)
+namespace {
+
+// Decimal digits with an optional sign, blanks around ignored: the sign and the
+// magnitude; nothing for anything else.
+std::optional<std::pair<bool, qint64>> signedDigits(QByteArrayView text)
 {
     qsizetype b = 0, e = text.size();
     while (b < e && isBlank(text[b]))
@@ -66,21 +71,41 @@ std::optional<qint16> tenthsToOhms(QByteArrayView text)
     // 18 digits cannot overflow 64 bits; anything that long is far outside 16 bits anyway.
     if (b == e || e - b > 18)
         return std::nullopt;
-    qint64 tenths = 0;
+    qint64 magnitude = 0;
     for (qsizetype i = b; i < e; ++i) {
         if (text[i] < '0' || text[i] > '9')
             return std::nullopt;
-        tenths = tenths * 10 + (text[i] - '0');
+        magnitude = magnitude * 10 + (text[i] - '0');
     }
-    qint64 ohms = tenths / 10;
-    const qint64 rest = tenths % 10;
+    return std::pair{negative, magnitude};
+}
+
+std::optional<qint16> fitting(bool negative, qint64 magnitude)
+{
+    const qint64 value = negative ? -magnitude : magnitude;
+    if (value < -32768 || value > 32767)
+        return std::nullopt;
+    return static_cast<qint16>(value);
+}
+
+std::optional<qint16> wholeNumber(QByteArrayView text)
+{
+    const auto digits = signedDigits(text);
+    return digits ? fitting(digits->first, digits->second) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<qint16> tenthsToOhms(QByteArrayView text)
+{
+    const auto digits = signedDigits(text);
+    if (!digits)
+        return std::nullopt;
+    qint64 ohms = digits->second / 10;
+    const qint64 rest = digits->second % 10;
     if (rest > 5 || (rest == 5 && (ohms % 2) != 0))
         ++ohms;
-    if (negative)
-        ohms = -ohms;
-    if (ohms < -32768 || ohms > 32767)
-        return std::nullopt;
-    return static_cast<qint16>(ohms);
+    return fitting(digits->first, ohms);
 }
 
 std::optional<FieldPair> fieldsFor(const QString &code, qint16 frequency)
@@ -156,14 +181,20 @@ bool RecordParser::takeRecord(int semicolon)
     m_record.code = fSegment(QByteArrayView(m_buf.data() + start, 2));
     m_record.frequency = m_lastTag;
     m_record.discarded = m_mode == Mode::Discard;
+    m_record.xc.reset();
+    m_record.phaseTenths.reset();
     if (comma < 0) {
         m_record.r = tenthsToOhms(values);
-        m_record.xc.reset();
     } else {
         m_record.r = tenthsToOhms(values.first(comma));
         const QByteArrayView rest = values.sliced(comma + 1);
         const qsizetype next = rest.indexOf(',');
         m_record.xc = tenthsToOhms(next < 0 ? rest : rest.first(next));
+        if (next >= 0) {
+            const QByteArrayView third = rest.sliced(next + 1);
+            const qsizetype end = third.indexOf(',');
+            m_record.phaseTenths = wholeNumber(end < 0 ? third : third.first(end));
+        }
     }
     return true;
 }

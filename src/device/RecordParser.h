@@ -46,7 +46,10 @@ struct DeviceRecord {
     qint16 frequency = 0;     // last frequency tag received before its ";"
     std::optional<qint16> r;  // first comma field from position 8, when it converts
     std::optional<qint16> xc; // second comma field, when there is one and it converts
-    bool discarded = false;   // arrived while no segment was chosen
+    // Third comma field: the device's own phase angle in tenths of a degree, when there
+    // is one and it converts. Only checked against the computed angle, never shown.
+    std::optional<qint16> phaseTenths;
+    bool discarded = false; // arrived while no segment was chosen
 };
 
 // Splits the stream of received characters into device records. A record is a segment

@@ -2,6 +2,7 @@
 #include "app/Errors.h"
 #include "app/Log.h"
 #include "app/RegistryReaders.h"
+#include "clinical/PhaseAngle.h"
 #include "device/DeviceLink.h"
 #include "platform/Messages.h"
 #include "platform/SerialLine.h"
@@ -106,6 +107,7 @@ void frmMain::MSComm1_OnComm(int event)
             return; // no frequency tag yet: nothing to fill, nothing pending
         FelderFuellen(link.iMessR, link.iMessXc);
         ui->cmdPatientAuswahl->setEnabled(false); // no other person while values are pending
+        logDevicePhaseAngle(record);
     };
 
     auto readWaiting = [&] { return m_platform.serial ? m_platform.serial->readAll() : QByteArray(); };
@@ -134,6 +136,19 @@ void frmMain::MSComm1_OnComm(int event)
         }
     }
     link.busy = false;
+}
+
+void frmMain::logDevicePhaseAngle(const DeviceRecord &record) const
+{
+    if (!record.phaseTenths || !record.r || !record.xc)
+        return;
+    const auto mismatch =
+        clinical::devicePhaseMismatch(clinical::phaseAngle(Impedance{record.r, record.xc, {}}), *record.phaseTenths);
+    if (mismatch)
+        qCWarning(lcDevice).nospace().noquote()
+            << "phase angle of record " << record.code << " " << record.frequency << " kHz: computed "
+            << mismatch->computed << "°, device " << mismatch->device << "° (R " << *record.r << ", Xc " << *record.xc
+            << ")";
 }
 
 void frmMain::sSegmentSichtbar()

@@ -17,6 +17,10 @@ namespace kavio {
 
 namespace {
 
+// The sex box's two texts.
+const QString kMan = QStringLiteral("männlich");
+const QString kWoman = QStringLiteral("weiblich");
+
 bool isAscii(QChar c)
 {
     return c.unicode() < 0x80;
@@ -164,7 +168,7 @@ std::optional<PersonBoxes> readPersonDetails(const DbConnection &db, qint32 lfdN
         boxes[i] = text.isEmpty() ? QStringLiteral(" ") : text;
     }
     // 0 or nothing is a man; a text that is no number counts as 0.
-    boxes[2] = q.value(2).toInt() != 0 ? QStringLiteral("weiblich") : QStringLiteral("männlich");
+    boxes[2] = q.value(2).toInt() != 0 ? kWoman : kMan;
     return boxes;
 }
 
@@ -188,7 +192,13 @@ qint64 storePerson(const DbConnection &segmente, const PersonBoxes &b)
     // Converted before anything is written, so a box that does not fit stores nothing.
     const QString gebDat = isoDate(birthDayOfBox(b[3]));
     const QVariant anzMes = b[7].trimmed().isEmpty() ? QVariant(QMetaType(QMetaType::Int)) : QVariant(toInt32(b[7]));
-    QSqlQuery q = segmente.exec(sql::insertPerson(), {b[0], b[1], gebDat, b[4], b[5], b[6], anzMes});
+    // The sex as the box shows it: the leg limits of the evaluation differ for men and women.
+    QVariant geschlecht(QMetaType(QMetaType::Int));
+    if (b[2] == kWoman)
+        geschlecht = 1;
+    else if (b[2] == kMan)
+        geschlecht = 0;
+    QSqlQuery q = segmente.exec(sql::insertPerson(), {b[0], b[1], geschlecht, gebDat, b[4], b[5], b[6], anzMes});
     return q.lastInsertId().toLongLong();
 }
 

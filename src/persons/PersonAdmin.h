@@ -63,7 +63,8 @@ QDate birthDayOfBox(const QString &box);
 // reading. Throws KavioError.
 bool personPresent(const DbConnection &segmente, const QString &vorname, const QString &name, const QString &gebDat);
 
-// Stores the person of the boxes as a new row of Teilnehmer and returns its LfdNr.
+// Stores the person of the boxes as a new row of Teilnehmer, its sex from box 2
+// ("männlich" 0, "weiblich" 1, anything else unknown), and returns its LfdNr.
 // Nothing is stored when a box does not convert (KavioError).
 qint64 storePerson(const DbConnection &segmente, const PersonBoxes &boxes);
 

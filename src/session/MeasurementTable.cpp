@@ -1,5 +1,8 @@
 #include "session/MeasurementTable.h"
 
+#include "clinical/PhaseAngle.h"
+#include "clinical/TherapyChange.h"
+
 namespace kavio {
 
 namespace {
@@ -42,16 +45,26 @@ QVariantList measurementCells(const Measurement &m)
     return cells;
 }
 
+QStringList measurementListColumns()
+{
+    return measurementColumns() << QStringLiteral("φ50") << QStringLiteral("ΔR50");
+}
+
 ListRows measurementListRows(const QList<Measurement> &rows)
 {
     ListRows list;
-    list.fields = measurementColumns();
+    list.fields = measurementListColumns();
     list.columns = static_cast<int>(list.fields.size());
     list.rows = static_cast<int>(rows.size());
     list.cells.reserve(list.rows * list.columns);
-    for (const Measurement &m : rows)
+    for (const Measurement &m : rows) {
         for (const QVariant &cell : measurementCells(m))
             list.cells.append(cell.toString());
+        const Impedance &at50 = m[Frequency::kHz50];
+        const QString phase = clinical::phaseAngleText(clinical::phaseAngle(at50));
+        list.cells.append(phase.isEmpty() ? phase : phase + QStringLiteral("°"));
+        list.cells.append(clinical::therapyChangeText(clinical::therapyChange(at50)));
+    }
     return list;
 }
 

@@ -18,6 +18,11 @@ QStringList measurementColumns(const QString &dateColumn = QStringLiteral("Datum
 // ("480/", "480/499"), the reactances and MessID as numbers (null when missing).
 QVariantList measurementCells(const Measurement &m);
 
+// The measurement list's columns: those of measurementColumns, then the phase angle at
+// 50 kHz ("6,3°") and, for a row with a second measurement, the change of R at 50 kHz
+// ("+3,2 %"); both empty where they cannot be computed.
+QStringList measurementListColumns();
+
 // The measurement list's rows, every cell as the text it shows.
 ListRows measurementListRows(const QList<Measurement> &rows);
 

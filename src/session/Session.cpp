@@ -44,22 +44,41 @@ const SegmentInfo &Session::requireChoice() const
     return *m_segment;
 }
 
+void Session::setDay(const QDate &day)
+{
+    if (m_day == day)
+        return;
+    m_day = day;
+    emit dayChanged();
+}
+
+SaveResult Session::announced(const SegmentInfo &segment, const SaveResult &result)
+{
+    if (result.outcome == SaveOutcome::Stored) {
+        emit measurementStored(segment, result.messId);
+        emit measurementsChanged();
+    }
+    return result;
+}
+
 SaveResult Session::storeFirst(const QTime &time, const SegmentReading &values)
 {
     const SegmentInfo &segment = requireChoice();
-    const SaveResult result = m_repository->storeFirst(segment, m_person.number, m_day, time, values);
-    if (result.outcome == SaveOutcome::Stored)
-        emit measurementStored(segment, result.messId);
-    return result;
+    return announced(segment, m_repository->storeFirst(segment, m_person.number, m_day, time, values));
 }
 
 SaveResult Session::storeSecond(const SegmentReading &values)
 {
     const SegmentInfo &segment = requireChoice();
-    const SaveResult result = m_repository->storeSecond(segment, m_person.number, m_day, values);
-    if (result.outcome == SaveOutcome::Stored)
-        emit measurementStored(segment, result.messId);
-    return result;
+    return announced(segment, m_repository->storeSecond(segment, m_person.number, m_day, values));
+}
+
+bool Session::deleteMeasurement(qint64 messId)
+{
+    if (!m_person.isSet() || !m_segment || !m_repository->deleteMeasurement(*m_segment, m_person.number, messId))
+        return false;
+    emit measurementsChanged();
+    return true;
 }
 
 std::array<SegmentReading, 4> Session::zeroReadings()

@@ -56,7 +56,7 @@ public:
     // The day the values are stored under (the date field's day; invalid while the field
     // holds no date).
     const QDate &day() const { return m_day; }
-    void setDay(const QDate &day) { m_day = day; }
+    void setDay(const QDate &day);
 
     // The values in hand, per segment: what the device delivered (or 0 where nothing
     // came). The window shows them in its value fields.
@@ -79,6 +79,9 @@ public:
     // repository's errors.
     SaveResult storeFirst(const QTime &time, const SegmentReading &values);
     SaveResult storeSecond(const SegmentReading &values);
+    // Deletes a row of the chosen person in the chosen segment (see
+    // SegmentRepository::deleteMeasurement); false, nothing deleted, without either.
+    bool deleteMeasurement(qint64 messId);
 
     // The chosen person's rows per segment; zero counts without a person.
     SegmentCounts counts();
@@ -95,9 +98,14 @@ signals:
     void unsavedChanged(bool unsaved);
     // A first or second measurement of the chosen person was written into row messId.
     void measurementStored(const kavio::SegmentInfo &segment, qint64 messId);
+    void dayChanged();
+    // A row of the chosen person was stored, changed or deleted.
+    void measurementsChanged();
 
 private:
     const SegmentInfo &requireChoice() const;
+    // Passes the result on, announcing a stored row.
+    SaveResult announced(const SegmentInfo &segment, const SaveResult &result);
 
     std::unique_ptr<SegmentRepository> m_repository;
     Person m_person;

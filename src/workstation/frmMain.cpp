@@ -62,6 +62,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     setupDevice();
     setupCharts();
     setupGdt();
+    setupClinical();
     Form_Load();
 }
 

@@ -2,6 +2,7 @@
 
 #include "charts/ChartModel.h"
 #include "charts/PrintOut.h"
+#include "clinical/PersonFacts.h"
 #include "db/Segments.h"
 #include "platform/Platform.h"
 #include "session/Session.h"
@@ -12,6 +13,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QFrame;
@@ -31,6 +33,7 @@ namespace kavio {
 
 class ListModel;
 class ListReader;
+struct DeviceRecord;
 
 // The main window: one person, one segment at a time. Its routines are spread over
 // files by concern (frmMain_*.cpp here, and the menu commands beside the windows they
@@ -114,6 +117,9 @@ public:
     void MSComm1_OnComm(int event);
     void sSegmentSichtbar();
     void FelderFuellen(qint16 R, qint16 Xc);
+    // Logs the device's own phase angle beside the one computed from the record's R and
+    // Xc when they differ by more than the tolerance; the screen shows only the computed.
+    void logDevicePhaseAngle(const DeviceRecord &record) const;
     void Unischbar1_Click();
 
     // ---- Charts and print-out -------------------------------------------------------------
@@ -129,6 +135,15 @@ public:
     void cmdPrintOut_Click();
     void cmdPrintPreview_Click(); // the chart page in the print preview
     void cmdSavePdf_Click();      // the chart page as a PDF file
+
+    // ---- Clinical evaluation --------------------------------------------------------------
+    // Opens the dialog for the chosen person's facts (dominant hand, sex, limbs at risk).
+    void cmdAngaben_Click();
+    // Reads the chosen person's facts and the day's latest stored row of each segment
+    // again, then shows the evaluation.
+    void reloadEvaluation();
+    // Shows phase angles and ratios from what was read and what is in hand.
+    void showEvaluation();
 
     // ---- Menu commands that open other windows ------------------------------------------
     void mnuImport_Click();
@@ -185,6 +200,13 @@ private:
     void setupGdt();
     // The chart page as drawn last; nothing (and the operator told) when there is none.
     std::optional<charts::PrintOut> chartPrintOut();
+    void setupClinical();
+    // The chosen segment's values in hand: the session's in automatic mode, the typed
+    // fields' otherwise (a field that is no number counts as empty).
+    std::optional<SegmentReading> readingInHand() const;
+    // The evaluation panel is shown while a person and a segment are chosen and neither
+    // the person list nor the segment chooser is open; the facts command while a person is.
+    void updateEvaluationVisibility();
     void bindPersonList(std::unique_ptr<ListModel> model);
 
     Platform m_platform;
@@ -206,8 +228,11 @@ private:
 
     // Controls kept as arrays (objectName <name>_<index>).
     std::array<QLabel *, 4> lblR_Ar{}, lblXc_AR{}, lbl5_AR{}, lbl50_AR{}, lbl100_AR{};
-    std::array<QFrame *, 4> Shape{};             // Shape1 ... Shape4 at index 0 ... 3
-    std::array<QLineEdit *, 24> m_valueFields{}; // quantity by quantity, segments in kSegments order
+    std::array<QFrame *, 4> Shape{};                              // Shape1 ... Shape4 at index 0 ... 3
+    std::array<QLineEdit *, 24> m_valueFields{};                  // quantity by quantity, segments in kSegments order
+    clinical::PersonFacts m_facts;                                // of the chosen person
+    std::array<std::optional<SegmentReading>, 4> m_storedOfDay{}; // latest row of the day per segment
+    QAction *mnuAngaben = nullptr;
     std::unique_ptr<ListModel> m_personModel;
     std::unique_ptr<ListModel> m_measurementModel;
     std::unique_ptr<ListReader> m_personListReader; // last: stopped before anything it fills goes

@@ -64,7 +64,7 @@ void frmMain::cmdErase_Click()
     try {
         const SegmentInfo *segment = m_session->segment();
         const qint32 messId = toInt32(ui->txtMessNr->text());
-        if (!segment || !m_session->repository().deleteMeasurement(*segment, m_session->person().number, messId)) {
+        if (!segment || !m_session->deleteMeasurement(messId)) {
             m_platform.messages->info(QStringLiteral("Die Messung Nr. %1 ist keine Messung dieser Person in "
                                                      "diesem Segment. Es wurde nichts gelöscht.")
                                           .arg(messId));

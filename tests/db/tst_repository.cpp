@@ -169,10 +169,10 @@ void TestRepository::listCellsOfATypedRow()
     QVERIFY(cells[7].isNull());
     QCOMPARE(cells[8].toLongLong(), 42);
     const ListRows rows = measurementListRows({m, Measurement{}});
-    QCOMPARE(rows.fields, measurementColumns());
+    QCOMPARE(rows.fields, measurementListColumns());
     QCOMPARE(rows.rows, 2);
-    QCOMPARE(rows.cells.mid(5, 4), (QVector<QString>{"31", "52", "", "42"}));
-    QCOMPARE(rows.cells.mid(9, 5), (QVector<QString>{"", "", "/", "/", "/"}));
+    QCOMPARE(rows.cells.mid(5, 6), (QVector<QString>{"31", "52", "", "42", "6,2°", "+4,0 %"}));
+    QCOMPARE(rows.cells.mid(11, 11), (QVector<QString>{"", "", "/", "/", "/", "", "", "", "0", "", ""}));
 }
 
 void TestRepository::personFactsRoundTrip_data()
@@ -186,7 +186,8 @@ void TestRepository::personFactsRoundTrip_data()
     QTest::newRow("left, left arm") << clinical::PersonFacts{Hand::Left, {}, {true, false, false, false}} << "links AL"
                                     << "links 1 0 0 0";
     QTest::newRow("unknown, right arm and both legs")
-        << clinical::PersonFacts{Hand::Unknown, {}, {false, true, true, true}} << "unbekannt AR BL BR"
+        << clinical::PersonFacts{Hand::Unknown, clinical::Sex::Unknown, {false, true, true, true}}
+        << "unbekannt AR BL BR"
         << "unbekannt 0 1 1 1";
     QTest::newRow("right, left leg") << clinical::PersonFacts{Hand::Right, {}, {false, false, true, false}}
                                      << "rechts BL"
@@ -210,7 +211,7 @@ void TestRepository::personFactsRoundTrip()
     QVERIFY(repo.setPersonFacts(anna, {clinical::Hand::Left, {}, {true, true, false, false}}));
     QVERIFY(repo.setPersonFacts(anna, facts));
     QCOMPARE(factsText(repo, anna), read);
-    QCOMPARE(repo.personFacts(anna).sex, clinical::Sex::Unknown); // not kept here
+    QCOMPARE(repo.personFacts(anna).sex, facts.sex); // kept in the person row
     QCOMPARE(scalar(bed.segmentePath(),
                     "SELECT DominanteHand || ' ' || AL || ' ' || AR || ' ' || BL || ' ' || BR "
                     "FROM tblTeilnehmerAngaben WHERE LfdNr = ?",

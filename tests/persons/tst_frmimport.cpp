@@ -170,6 +170,7 @@ private slots:
             << QString();
         QTest::newRow("same names, other birth date")
             << QStringList{"Schmidt", "Hans", "3=10.01.1949"} << true << QString() << u"1949-01-10"_s;
+        QTest::newRow("a woman") << QStringList{"Schmidt", "Gisela"} << true << QString() << u"1952-08-21"_s;
         QTest::newRow("no birth date: stand-in day")
             << QStringList{"Vogel", "Lutz"} << true << QString() << u"1899-12-31"_s;
         QTest::newRow("first name of one blank") << QStringList{"Ungerer", ""} << true << QString() << u"1977-05-20"_s;
@@ -207,6 +208,12 @@ private slots:
         QCOMPARE(scalar(bed.segmentePath(), "SELECT COUNT(*) FROM Teilnehmer").toInt(), stored.isEmpty() ? 1 : 2);
         const QVariantList row{before[0], before[1], stored, before[4], before[5], before[6], before[7].toInt()};
         QCOMPARE(scalar(bed.segmentePath(), kStored, row).toInt(), stored.isEmpty() ? 0 : 1);
+        // The sex goes with the person: the evaluation judges legs by it.
+        if (!stored.isEmpty()) {
+            const qint32 lfdNr = scalar(bed.segmentePath(), "SELECT max(LfdNr) FROM Teilnehmer").toInt();
+            QCOMPARE(segments.personFacts(lfdNr).sex,
+                     before[2] == u"weiblich"_s ? clinical::Sex::Female : clinical::Sex::Male);
+        }
         QCOMPARE(boxes(w), before);
         w.close();
         QCOMPARE(checksum(bed.biaPath()), hostBefore);

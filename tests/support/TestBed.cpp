@@ -42,8 +42,10 @@ TestBed::TestBed(const Options &options)
 qint64 TestBed::addPerson(const QString &name, const QString &vorname, const QDate &gebDat)
 {
     DbConnection db = DbConnection::open(segmentePath());
-    QSqlQuery q = db.exec(sql::insertPerson(), {name, vorname, isoDate(gebDat), QStringLiteral("12345"),
-                                                QStringLiteral("Musterstadt"), QStringLiteral("K-1"), 0});
+    // No sex recorded (NULL), as for a host person whose field is empty.
+    QSqlQuery q = db.exec(sql::insertPerson(),
+                          {name, vorname, QVariant(QMetaType(QMetaType::Int)), isoDate(gebDat), QStringLiteral("12345"),
+                           QStringLiteral("Musterstadt"), QStringLiteral("K-1"), 0});
     return q.lastInsertId().toLongLong();
 }
 

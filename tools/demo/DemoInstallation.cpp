@@ -193,9 +193,9 @@ static void fillSegmentDatabase(const QString &path, const QList<HostPerson> &pe
         for (const HostPerson &p : persons) {
             if (p.vorname.isEmpty())
                 continue; // the import refuses a person without first name
-            QSqlQuery ins = db.exec(sql::insertPerson(),
-                                    {p.name, p.vorname, isoDate(p.gebDat.isValid() ? p.gebDat : standInBirthDay()),
-                                     p.plz, p.ort, p.kennung, p.anzMes});
+            QSqlQuery ins = db.exec(sql::insertPerson(), {p.name, p.vorname, p.geschlecht,
+                                                          isoDate(p.gebDat.isValid() ? p.gebDat : standInBirthDay()),
+                                                          p.plz, p.ort, p.kennung, p.anzMes});
             const qint64 lfdNr = ins.lastInsertId().toLongLong();
             if (personNo++ % 3 != 0)
                 continue;
