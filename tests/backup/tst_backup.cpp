@@ -3,7 +3,6 @@
 #include "backup/BackupFiles.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "db/SqliteRepository.h"
 #include "db/Statements.h"
 #include "Files.h"
 #include "TestBed.h"
@@ -218,7 +217,8 @@ private slots:
     }
 
     // A backup of an older schema version is restored as it is and upgraded at the next
-    // start; one of a newer version is refused, naming why, and nothing changes.
+    // start (what the upgrade keeps is the storage test's concern); one of a newer version is refused, naming why, and
+    // nothing changes.
     void restoreAcrossSchemaVersions_data()
     {
         QTest::addColumn<int>("version");
@@ -260,10 +260,6 @@ private slots:
         for (const auto &m : s.bed.messages.shown) // only the usual start questions
             QVERIFY2(m.icon != MsgIcon::Stop, qPrintable(m.text));
         QCOMPARE(scalar(live, QStringLiteral("PRAGMA user_version")).toInt(), kSegmentSchemaVersion);
-        QCOMPARE(rowCount(live, QStringLiteral("BeinLi")), 3);
-        QCOMPARE(rowCount(live), 0);
-        QVERIFY(SqliteRepository(live).setPersonFacts(1, {clinical::Hand::Left, {}, {}}) == false); // no persons
-        QVERIFY(isSegmentDatabase(live));
     }
 
     // A restored file keeps the live file's owner and mode; a backup gets the mode a copy would get.

@@ -153,7 +153,6 @@ private slots:
                "(ist das Netzlaufwerk verbunden?)."_s +
                    cannotStart;
         QTest::newRow("setting: existing share") << u"home"_s << setting << QString() << QString();
-        QTest::newRow("setting: read-only share") << u"home"_s << setting << u"home"_s << cannotWrite;
     }
 
     // A folder the program cannot work in is named in a stop message at start, and nothing
