@@ -343,6 +343,9 @@ private slots:
         QCOMPARE(verdictWord(Verdict::AboveThreshold), QStringLiteral("über Grenzwert"));
     }
 
+    // A practice's stored choice that names no known limit finds none.
+    void unknownThresholdKey() { QVERIFY(!thresholdByKey(QStringLiteral("arm"))); }
+
     // A whole person: row figures line up with the rows, pairs come from the day.
     void person()
     {
