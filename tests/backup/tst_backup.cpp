@@ -3,8 +3,8 @@
 #include "backup/BackupFiles.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "db/SqliteRepository.h"
 #include "db/Statements.h"
+#include "Files.h"
 #include "TestBed.h"
 #include "Unprivileged.h"
 #include "workstation/frmMain.h"
@@ -26,24 +26,6 @@ using namespace kavio;
 using namespace kavio::test;
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// Hidden entries included: a leftover temporary file must show.
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
 
 // Appends count measurement rows to a segment table in one transaction.
 void addRows(const QString &dbPath, int count, const QString &segment = QStringLiteral("ArmLi"))
@@ -169,8 +151,9 @@ private slots:
         QCOMPARE(entriesOf(readOnly), QStringList());
     }
 
-    // Refused choices and a No change nothing; the real restore ends the
-    // program and keeps the former data in a safety copy beside the live file.
+    // Refused choices and a No change nothing; the real restore ends the program, closes
+    // the history window that still reads the live file instead of refusing, and keeps the
+    // former data in a safety copy beside the live file.
     void restoreWalk()
     {
         Station s;
@@ -215,11 +198,16 @@ private slots:
 
         QWidget other;
         other.show();
+        s.w->session().choosePerson({1, QStringLiteral("Name"), QStringLiteral("Vorname"), {}});
+        s.w->session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
+        QCOMPARE(s.run("mnuExportHistory"), QStringList());
+        QPointer<QWidget> history = s.w->findChild<QWidget *>(QStringLiteral("frmHistory"));
+        QVERIFY(history && history->isVisible() && !openConnectionsOn(live).isEmpty());
         QVERIFY(writeBytes(live + QStringLiteral("-journal"), QByteArray())); // stale leftover
         QCOMPARE(
             s.run("mnuDatenWiederherstellen"),
             (QStringList{kWiederherstellen, QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
-        QVERIFY(!s.w->isVisible() && !other.isVisible());
+        QVERIFY(!s.w->isVisible() && !other.isVisible() && (!history || !history->isVisible()));
         QVERIFY(openConnectionsOn(live).isEmpty());
         QCOMPARE(bytesOf(live), backup);
         QVERIFY(!QFile::exists(live + QStringLiteral("-journal")));
@@ -229,7 +217,8 @@ private slots:
     }
 
     // A backup of an older schema version is restored as it is and upgraded at the next
-    // start; one of a newer version is refused, naming why, and nothing changes.
+    // start (what the upgrade keeps is the storage test's concern); one of a newer version is refused, naming why, and
+    // nothing changes.
     void restoreAcrossSchemaVersions_data()
     {
         QTest::addColumn<int>("version");
@@ -250,7 +239,6 @@ private slots:
         const QStringList shown = s.run("mnuDatenWiederherstellen");
         if (version > kSegmentSchemaVersion) {
             QCOMPARE(shown, QStringList{kKeineSicherung + QLatin1Char('\n') + newerSchemaRefusal(chosen, version)});
-            QVERIFY(shown[0].contains(QStringLiteral("neueren Programmversion")));
             QCOMPARE(bytesOf(live), liveBytes);
             QCOMPARE(bytesOf(chosen), backup);
             // Put in place by hand, the start refuses it: its message, no window, no write.
@@ -272,31 +260,6 @@ private slots:
         for (const auto &m : s.bed.messages.shown) // only the usual start questions
             QVERIFY2(m.icon != MsgIcon::Stop, qPrintable(m.text));
         QCOMPARE(scalar(live, QStringLiteral("PRAGMA user_version")).toInt(), kSegmentSchemaVersion);
-        QCOMPARE(rowCount(live, QStringLiteral("BeinLi")), 3);
-        QCOMPARE(rowCount(live), 0);
-        QVERIFY(SqliteRepository(live).setPersonFacts(1, {clinical::Hand::Left, {}, {}}) == false); // no persons
-        QVERIFY(isSegmentDatabase(live));
-    }
-
-    // The history window reads the live file; the restore closes it instead of refusing.
-    void restoreWhileTheHistoryWindowIsOpen()
-    {
-        Station s;
-        const QString live = s.bed.segmentePath();
-        const QString good = s.bed.path(QStringLiteral("05-12-2026_Segmente.mdb"));
-        QVERIFY(DatenbankSichern(live, good, false));
-        s.w->session().choosePerson({1, QStringLiteral("Name"), QStringLiteral("Vorname"), {}});
-        s.w->session().chooseSegment(segmentByTable(QStringLiteral("ArmLi")));
-        QCOMPARE(s.run("mnuExportHistory"), QStringList());
-        QPointer<QWidget> history = s.w->findChild<QWidget *>(QStringLiteral("frmHistory"));
-        QVERIFY(history && history->isVisible() && !openConnectionsOn(live).isEmpty());
-        s.bed.dialogs.fileAnswer = good;
-        s.bed.messages.defaultAnswer = true;
-        QCOMPARE(
-            s.run("mnuDatenWiederherstellen"),
-            (QStringList{kWiederherstellen, QStringLiteral("Datei wiederhergestellt, das Programm wird beendet.")}));
-        QVERIFY(!history || !history->isVisible());
-        QVERIFY(openConnectionsOn(live).isEmpty());
     }
 
     // A restored file keeps the live file's owner and mode; a backup gets the mode a copy would get.
@@ -398,7 +361,7 @@ private slots:
         addRows(bed.segmentePath(), 30000);
         QVERIFY(QFileInfo(bed.segmentePath()).size() > 2 * (1 << 20));
         const QString out = bed.path(QStringLiteral("out")), target = out + QStringLiteral("/s_Segmente.mdb");
-        QVERIFY(QDir().mkpath(out) && writeBytes(target, "alt"));
+        QVERIFY(writeBytes(target, "alt"));
         for (bool database : {false, true}) {
             rlimit old{};
             getrlimit(RLIMIT_FSIZE, &old);

@@ -20,11 +20,6 @@ namespace {
 const QString kChoose = QStringLiteral("Bitte wählen Sie einen Patienten und ein Segment aus!");
 const QString kWrong = QStringLiteral("Sie haben das falsche Segment gemessen!");
 
-QString field(const frmMain &w, const QString &name)
-{
-    return w.findChild<QLineEdit *>(name)->text();
-}
-
 // Which markers are switched on, as "1000" for Shape1 only.
 QString markers(frmMain &w)
 {
@@ -55,7 +50,6 @@ struct PtyBed {
         socat.start(QStringLiteral("socat"),
                     {"pty,raw,echo=0,link=" + dev + "/COM3", "pty,raw,echo=0,link=" + dev + "/device"});
     }
-    ~PtyBed() {}
     bool joined() const
     {
         return QTest::qWaitFor([&] { return QFile::exists(dev + "/COM3") && QFile::exists(dev + "/device"); });
@@ -135,17 +129,17 @@ private slots:
         bed.messages.clear();
 
         // Without a segment records are dropped, one message each; one begun then never fills a field.
-        const QString before = field(w, "txtW50ArmRechts");
+        const QString before = textOf(w, "txtW50ArmRechts");
         trickle(bed.serial, "ARM050 4567,0321;\r\nARM100 1234,0321;\r\nARM050 45");
         w.session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
         trickle(bed.serial, "67,0321;\r\n");
-        QCOMPARE(field(w, "txtW50ArmRechts"), before);
+        QCOMPARE(textOf(w, "txtW50ArmRechts"), before);
         QVERIFY(!w.session().unsaved() && markers(w) == QStringLiteral("0000"));
         // Another segment's records are refused one by one; a value not converting keeps the last.
         trickle(bed.serial, "ALM005 1,2;\r\nALM050 1,2;\r\nALM100 1,2;\r\nARM050 2900,0310,0061;\r\nARM100 4x,;\r\n");
         QCOMPARE(bed.messages.texts(), QStringList({kChoose, kChoose, kWrong, kWrong, kWrong}));
-        QCOMPARE(field(w, "txtW50ArmRechts") + u' ' + field(w, "txtXc50ArmRechts"), QStringLiteral("290 31"));
-        QCOMPARE(field(w, "txtW100ArmRechts") + u' ' + field(w, "txtXc100ArmRechts"), QStringLiteral("290 31"));
+        QCOMPARE(textOf(w, "txtW50ArmRechts") + u' ' + textOf(w, "txtXc50ArmRechts"), QStringLiteral("290 31"));
+        QCOMPARE(textOf(w, "txtW100ArmRechts") + u' ' + textOf(w, "txtXc100ArmRechts"), QStringLiteral("290 31"));
         QVERIFY(w.session().unsaved() && markers(w) == QStringLiteral("1000"));
         QVERIFY(!w.findChild<QWidget *>("cmdPatientAuswahl")->isEnabled());
 
@@ -154,16 +148,16 @@ private slots:
         bed.serial.pending = "ARM050 2481,0265;\r\n";
         emit bed.serial.overrun();
         QCOMPARE(bed.messages.texts(), QStringList{QStringLiteral("Datenverlust!")});
-        QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("248"));
+        QCOMPARE(textOf(w, "txtW50ArmRechts"), QStringLiteral("248"));
         // A record arriving while a message is open waits until the message is closed.
         QString whileOpen;
         bed.messages.whileOpen = [&] {
             trickle(bed.serial, "ARM050 2900,0310;\r\n");
-            whileOpen = field(w, "txtW50ArmRechts");
+            whileOpen = textOf(w, "txtW50ArmRechts");
         };
         trickle(bed.serial, "ALM050 1111,0111;\r\n");
         QCOMPARE(bed.messages.texts().last(), kWrong);
-        QCOMPARE(whileOpen + u' ' + field(w, "txtW50ArmRechts"), QStringLiteral("248 290"));
+        QCOMPARE(whileOpen + u' ' + textOf(w, "txtW50ArmRechts"), QStringLiteral("248 290"));
 
         // Every segment and frequency reaches its own two fields and switches on its marker.
         const char *codes[]{"AR", "AL", "BR", "BL"};
@@ -184,7 +178,7 @@ private slots:
             "txtW100BeinRechts=2100", "txtXc100BeinRechts=2101", "txtW5BeinLinks=3005",   "txtXc5Beinlinks=3006",
             "txtW50BeinLinks=3050",   "txtXc50BeinLinks=3051",   "txtW100BeinLinks=3100", "txtXc100BeinLinks=3101"};
         const auto shown = [&](const QString &nv) {
-            return nv.section(u'=', 0, 0) + u'=' + field(w, nv.section(u'=', 0, 0));
+            return nv.section(u'=', 0, 0) + u'=' + textOf(w, nv.section(u'=', 0, 0));
         };
         for (const QString &nv : expected)
             QCOMPARE(shown(nv), nv);
@@ -210,7 +204,7 @@ private slots:
         for (const QString &nv : expected) // other segments' fields untouched
             QVERIFY(nv.contains(QLatin1String("BeinRe")) || shown(nv) == nv);
         bed.serial.receive("BRM100 2335,0229;\r\n");
-        QCOMPARE(field(w, "txtW100BeinRechts") + u' ' + field(w, "txtXc100BeinRechts"), QStringLiteral("234 23"));
+        QCOMPARE(textOf(w, "txtW100BeinRechts") + u' ' + textOf(w, "txtXc100BeinRechts"), QStringLiteral("234 23"));
 
         w.close();
         QVERIFY(!bed.serial.isOpen());
@@ -234,7 +228,7 @@ private slots:
         win.choose(1, QStringLiteral("optAR"));
         QVERIFY(win.bed.serial.isOpen());
         win.bed.serial.receive("ARM005 5200,0310;\r\nARM050 4800,0520;\r\nARM100 4550,0470;\r\n");
-        QCOMPARE(field(*win.w, "txtW50ArmRechts"), QStringLiteral("480"));
+        QCOMPARE(textOf(*win.w, "txtW50ArmRechts"), QStringLiteral("480"));
         valueField(*win.w, Quantity::W50, *segmentByCode(QStringLiteral("AR")))->setText(QStringLiteral("999"));
         click(*win.w, QStringLiteral("optEineBeh"));
         check(*win.w, QStringLiteral("cmdPatientAuswahl=off")); // values pending
@@ -276,16 +270,17 @@ private slots:
             simulate(dev + "/device", {"--segment", "AR", "--multi", "--noise", "--value", "5=3140,150", "--value",
                                        "50=2900,315", "--value", "100=2725,265"});
         QVERIFY2(elapsed >= 60, "three records of 24 characters take about 75 ms at 9600 baud");
-        QTRY_COMPARE(field(w, "txtW100ArmRechts"), QStringLiteral("272"));
-        QCOMPARE((QStringList{field(w, "txtXc100ArmRechts"), field(w, "txtW50ArmRechts"), field(w, "txtXc50ArmRechts"),
-                              field(w, "txtW5ArmRechts"), field(w, "txtXc5ArmRechts")}),
-                 (QStringList{"26", "290", "32", "314", "15"}));
+        QTRY_COMPARE(textOf(w, "txtW100ArmRechts"), QStringLiteral("272"));
+        QCOMPARE(
+            (QStringList{textOf(w, "txtXc100ArmRechts"), textOf(w, "txtW50ArmRechts"), textOf(w, "txtXc50ArmRechts"),
+                         textOf(w, "txtW5ArmRechts"), textOf(w, "txtXc5ArmRechts")}),
+            (QStringList{"26", "290", "32", "314", "15"}));
 
         QVERIFY(simulate(dev + "/device", {"--segment", "AR", "--wrong-segment", "--value", "50=1000,100"}) >= 0);
         QTRY_COMPARE(bed.messages.count(), 1);
         QTest::qWait(100);
         QCOMPARE(bed.messages.texts(), QStringList{kWrong});
-        QCOMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
+        QCOMPARE(textOf(w, "txtW50ArmRechts"), QStringLiteral("290"));
     }
 
     // Over a pseudo-terminal pair with the real line, which announces nothing new while the receive
@@ -317,22 +312,22 @@ private slots:
         sentWhileOpen = {"ALM050 1111,0111;\r\nALM100 1111,0111;\r\n", "ARM050 2900,0310;\r\n"};
         device.write("ALM005 1111,0111;\r\n");
         QTRY_COMPARE(bed.messages.count(), 3);
-        QTRY_COMPARE(field(w, "txtW50ArmRechts"), QStringLiteral("290"));
+        QTRY_COMPARE(textOf(w, "txtW50ArmRechts"), QStringLiteral("290"));
         QCOMPARE(bed.messages.texts(), QStringList({kWrong, kWrong, kWrong}));
 
         bed.messages.clear();
         w.session().chooseSegment(nullptr);
-        const QString before = field(w, "txtW50BeinLinks");
+        const QString before = textOf(w, "txtW50BeinLinks");
         sentWhileOpen = {"BLM050 3333,0333;\r\nBLM050 3444,0344;\r\n"};
         device.write("BLM050 3222,0322;\r\n");
         QTRY_COMPARE(bed.messages.count(), 3);
         w.session().chooseSegment(segmentByTable(QStringLiteral("BeinLi")));
         device.write("\r\n");
         QTest::qWait(200);
-        QCOMPARE(field(w, "txtW50BeinLinks"), before);
+        QCOMPARE(textOf(w, "txtW50BeinLinks"), before);
         QCOMPARE(bed.messages.texts(), QStringList({kChoose, kChoose, kChoose}));
         device.write("BLM050 3555,0355;\r\n");
-        QTRY_COMPARE(field(w, "txtW50BeinLinks"), QStringLiteral("356"));
+        QTRY_COMPARE(textOf(w, "txtW50BeinLinks"), QStringLiteral("356"));
     }
 };
 

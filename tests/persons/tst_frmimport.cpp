@@ -273,8 +273,8 @@ private slots:
         QCOMPARE(boxes(w).join(QString()).isEmpty(), gone || !pick);
     }
 
-    // With the main window hidden, real message boxes of the person window come and go on every path
-    // that shows two of them; the program goes on until its main window is closed.
+    // With the main window hidden, real message boxes of the person window come and go (a question,
+    // then its answer); the program goes on until its main window is closed.
     void realMessageBoxesKeepTheProgram()
     {
         setUpApplication();
@@ -282,7 +282,7 @@ private slots:
         bed.addPerson("SCHMIDT", "HANS", QDate(1949, 1, 9));
         QtMessages messages(applicationTitle());
         bed.platform.messages = &messages;
-        BoxCloser closer({"Nein", "Ja", "OK", "Ja", "OK", "Ja", "OK", "Nein", "OK"});
+        BoxCloser closer({"Nein", "Ja", "OK"});
         frmMain main(bed.platform);
         main.show();
         QuitWatch quit;
@@ -290,27 +290,15 @@ private slots:
         inEventLoop(&main, [&] {
             main.mnuImport_Click();
             frmImport *w = main.findChild<frmImport *>();
-            // Each path ends back in the event loop, where an ending of the program would take effect.
-            const auto path = [&](const char *button) {
-                click(w, button);
-                QCoreApplication::processEvents();
-            };
             QVERIFY(pick(*w, "Schmidt", "Hans"));
-            path("cmdCopyPerson"); // present already
-            w->txtTeilnehmer[1]->clear();
-            path("cmdCopyPerson"); // no first name
-            w->txtTeilnehmer[1]->setText(u"Hans"_s);
-            w->txtTeilnehmer[3]->setText(u"31.02.1968"_s);
-            path("cmdCopyPerson"); // no date
-            click(w, "optDelete");
-            QVERIFY(pick(*w, "SCHMIDT", "HANS"));
-            path("cmdErasePerson"); // answered No
+            click(w, "cmdCopyPerson");         // present already
+            QCoreApplication::processEvents(); // where an ending of the program would take effect
             walked = !main.isVisible() && w->isVisible();
             QCoreApplication::exit(0);
         });
         QVERIFY(walked);
-        QCOMPARE(closer.texts().size(), 9);
-        QCOMPARE(closer.texts().last(), u"Vorgang durch Benutzer abgebrochen!"_s);
+        QCOMPARE(closer.texts().size(), 3);
+        QCOMPARE(closer.texts().last(), u"Teilnehmer bereits vorhanden! Vorgang wird abgebrochen"_s);
         QCOMPARE(quit.requests, 0);
 
         // Closing the main window ends the program.

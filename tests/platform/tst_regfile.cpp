@@ -1,11 +1,12 @@
 #include "platform/RegFile.h"
 #include "platform/RegistrySettings.h"
+#include "Files.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace kavio;
+using namespace kavio::test;
 
 namespace {
 
@@ -14,12 +15,6 @@ QString stringOf(const std::optional<RegValue> &v)
     if (!v || v->type != RegValue::String)
         return QStringLiteral("<none>");
     return QString::fromUtf16(reinterpret_cast<const char16_t *>(v->data.constData()), v->data.size() / 2).chopped(1);
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return QDir().mkpath(QFileInfo(path).path()) && f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 } // namespace
@@ -66,13 +61,13 @@ private slots:
                       plus = QStringLiteral("Software\\Kavio_Plus");
         const QByteArray portKey =
             "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\KAVIO_PLUS\\Einstellungen]\n";
-        QVERIFY(writeFile(machine2 + QStringLiteral("/a.reg"),
+        QVERIFY(writeBytes(machine2 + QStringLiteral("/a.reg"),
                           "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Kavio_Plus]"
                           "\n\"dbPath\"=\"/zweit\"\n\"FrequenzType\"=\"Multi\"\n"));
-        QVERIFY(writeFile(machine1 + QStringLiteral("/b.reg"),
+        QVERIFY(writeBytes(machine1 + QStringLiteral("/b.reg"),
                           "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Kavio_Plus]\n\"dbPath\"=\"/erst\"\n"
                           "[HKEY_CURRENT_USER\\Software\\Ignored]\n\"x\"=\"1\"\n"));
-        QVERIFY(writeFile(user + QStringLiteral("/host.reg"), portKey + "\"Port\"=\"3\"\n"));
+        QVERIFY(writeBytes(user + QStringLiteral("/host.reg"), portKey + "\"Port\"=\"3\"\n"));
         RegistrySettings s({machine1, machine2}, user);
         QCOMPARE(stringOf(s.value(Hive::LocalMachine, plus, QStringLiteral("dbPath"))), QStringLiteral("/erst"));
         QCOMPARE(stringOf(s.value(Hive::LocalMachine, plus, QStringLiteral("FrequenzType"))), QStringLiteral("Multi"));
@@ -81,7 +76,7 @@ private slots:
             return s.appSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Einstellungen"), QStringLiteral("Port"));
         };
         QCOMPARE(port(), QStringLiteral("3"));
-        QVERIFY(writeFile(user + QStringLiteral("/host.reg"), portKey + "\"Port\"=\"4\"\n"));
+        QVERIFY(writeBytes(user + QStringLiteral("/host.reg"), portKey + "\"Port\"=\"4\"\n"));
         QCOMPARE(port(), QStringLiteral("4"));
     }
 };
