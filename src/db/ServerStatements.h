@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The statements that differ on the PostgreSQL server; everything else runs the ones of
+// Statements.h unchanged (the schema gives the server FOLDCASE for them).
+namespace kavio::sql::server {
+
+// The schema version this program writes and knows on a server (numbered apart from the
+// file's user_version). 1: persons (with PraxisPatientenNr), their facts, the four
+// segment tables.
+constexpr int kServerSchemaVersion = 1;
+
+// Serialises the setting up of the schema between workstations starting at once.
+QString lockSchemaSetup();
+// Schema, version table: the schema name is checked by isPlainSchemaName.
+QString createSchema(const QString &schema);
+QString createVersionTable();
+// The schema's version: one row, 0 when none is stored yet.
+QString schemaVersion();
+QString storeSchemaVersion(int version);
+// Every statement creating the tables, the collation and functions of version 1.
+QStringList schemaStatements();
+
+// The day's latest row of a person, locked until the transaction ends: Datum, FKTN -> MessID.
+QString latestOfDayLocked(const QString &seg);
+// Person list of the main window as on the file: LfdNr, Name, Vorname, Geburtstag (ISO
+// text); German name order, equal names by LfdNr.
+QString personListMain();
+
+} // namespace kavio::sql::server
