@@ -3,7 +3,7 @@
 #include "app/Conversions.h"
 #include "app/Errors.h"
 #include "app/Log.h"
-#include "db/SqliteRepository.h"
+#include "db/RepositoryChoice.h"
 #include "platform/Clock.h"
 #include "platform/SerialLine.h"
 #include "ui_frmMain.h"
@@ -47,8 +47,7 @@ private:
 
 frmMain::frmMain(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>()),
-      m_session(new Session(std::make_unique<SqliteRepository>(segmentePath(platform)), this)),
-      m_personListReader(std::make_unique<ListReader>())
+      m_session(new Session(createRepository(platform), this)), m_personListReader(std::make_unique<ListReader>())
 {
     initKavioResources();
     ui->setupUi(this);
