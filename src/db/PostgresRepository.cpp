@@ -1,12 +1,15 @@
 #include "db/PostgresRepository.h"
 
 #include "app/Errors.h"
+#include "app/Log.h"
 #include "db/SegmentOperations.h"
 #include "db/ServerListRows.h"
 #include "db/ServerSchema.h"
 #include "db/ServerStatements.h"
 #include "db/Statements.h"
 
+#include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace kavio {
@@ -19,8 +22,38 @@ const DbConnection &PostgresRepository::connection()
         return m_db;
     DbConnection db = DbConnection::openServer(m_address);
     ensureServerSchema(db, m_address.schema);
+    QSqlQuery process = db.exec(sql::server::serverProcess());
+    m_serverProcess = process.next() ? process.value(0).toString() : QString();
+    process = QSqlQuery();
     m_db = std::move(db);
+    if (m_changed && !m_listener.isOpen())
+        listen();
     return m_db;
+}
+
+void PostgresRepository::watchChanges(std::function<void()> changed)
+{
+    m_changed = std::move(changed);
+    listen();
+}
+
+void PostgresRepository::listen()
+{
+    try {
+        DbConnection listener = DbConnection::openServer(m_address);
+        QSqlDriver *driver = listener.db().driver();
+        if (!driver->subscribeToNotification(sql::server::changeChannel(m_address.schema)))
+            throw KavioError::fromSql(driver->lastError());
+        // The driver goes with the listening connection, and this connection with it.
+        QObject::connect(driver, &QSqlDriver::notification, driver,
+                         [this](const QString &, QSqlDriver::NotificationSource, const QVariant &payload) {
+                             if (payload.toString().section(QLatin1Char(' '), 1) != m_serverProcess)
+                                 m_changed();
+                         });
+        m_listener = std::move(listener);
+    } catch (const KavioError &e) {
+        qCWarning(lcWindow) << "Änderungen anderer Arbeitsplätze werden nicht gemeldet:" << e.description();
+    }
 }
 
 template <typename Fn> auto PostgresRepository::onConnection(Fn &&fn)
@@ -40,12 +73,14 @@ void PostgresRepository::dropIfLost()
     if (!probe.exec(QStringLiteral("SELECT 1"))) {
         probe = QSqlQuery();
         m_db.close();
+        m_listener.close();
     }
 }
 
 void PostgresRepository::release()
 {
     m_db.close();
+    m_listener.close();
 }
 
 SaveResult PostgresRepository::storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day,

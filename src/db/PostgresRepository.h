@@ -10,7 +10,7 @@ namespace kavio {
 // connection for the window's thread, opened at the first operation (setting up the
 // program's schema when it is missing) and kept until release(). When an operation
 // fails because the server went away, the connection is dropped, so the next operation
-// connects afresh. A schema of a newer version is refused (KavioError
+// connects afresh (and listens again). A schema of a newer version is refused (KavioError
 // UnknownDatabaseFormat).
 class PostgresRepository final : public SegmentRepository {
 public:
@@ -36,6 +36,8 @@ public:
     clinical::PersonFacts personFacts(qint32 lfdNr) override;
     bool setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts) override;
     void release() override;
+    // Listens on a connection of its own for the changes the other workstations announce.
+    void watchChanges(std::function<void()> changed) override;
 
 private:
     const DbConnection &connection();
@@ -43,9 +45,14 @@ private:
     // connection is let go before the failure is passed on.
     template <typename Fn> auto onConnection(Fn &&fn);
     void dropIfLost();
+    // (Re)opens the listening connection; a failure is logged, the next operation retries.
+    void listen();
 
     ServerAddress m_address;
     DbConnection m_db;
+    QString m_serverProcess; // of m_db: its own announcements are no news
+    std::function<void()> m_changed;
+    DbConnection m_listener;
 };
 
 } // namespace kavio

@@ -23,6 +23,11 @@ QString storeSchemaVersion(int version);
 // Every statement creating the tables, the collation and functions of version 1.
 QStringList schemaStatements();
 
+// The channel on which the schema's changes are announced, "<table> <server process>".
+QString changeChannel(const QString &schema);
+// The server process of this connection: one row.
+QString serverProcess();
+
 // The day's latest row of a person, locked until the transaction ends: Datum, FKTN -> MessID.
 QString latestOfDayLocked(const QString &seg);
 // Person list of the main window as on the file: LfdNr, Name, Vorname, Geburtstag (ISO

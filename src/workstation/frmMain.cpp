@@ -60,6 +60,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     setupDevice();
     setupCharts();
     Form_Load();
+    m_session->repository().watchChanges([this] { showOtherWorkstationsChanges(); });
 }
 
 frmMain::~frmMain() = default;

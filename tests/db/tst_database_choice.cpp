@@ -1,11 +1,15 @@
 // Which database a workstation works on, from its own settings, and what the start does
 // when the server named there cannot be reached.
 #include "app/ProgramStart.h"
+#include "db/PostgresRepository.h"
 #include "db/RepositoryChoice.h"
+#include "Saves.h"
+#include "session/Session.h"
 #include "TestBed.h"
 #include "TestServer.h"
 #include "workstation/frmMain.h"
 
+#include <QLabel>
 #include <QTest>
 
 using namespace kavio;
@@ -17,6 +21,12 @@ void choose(FakeSettings &settings, const QStringList &pairs)
 {
     for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
         settings.setOwnSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), pairs[i], pairs[i + 1]);
+}
+
+void chooseServer(FakeSettings &settings, const ServerAddress &a)
+{
+    choose(settings, {"Art", "PostgreSQL", "Server", a.host, "Port", QString::number(a.port), "Datenbank", a.database,
+                      "Benutzer", a.user, "Schema", a.schema});
 }
 
 // tcpmux: nothing on a workstation listens there, the connection is refused at once.
@@ -32,6 +42,7 @@ private slots:
     void unusableSettingsOpenNoWindow();
     void unreachableServerIsNamedAndTheWindowOpens();
     void startSetsUpTheServersSchema();
+    void anotherWorkstationsStoreIsShownWithinASecond();
 };
 
 void TestDatabaseChoice::readsTheOwnSettings_data()
@@ -109,12 +120,36 @@ void TestDatabaseChoice::startSetsUpTheServersSchema()
     QVERIFY2(server, qPrintable(why));
     TestSchema schema(*server);
     TestBed bed;
-    choose(bed.settings, {"Art", "PostgreSQL", "Server", server->host, "Port", QString::number(server->port),
-                          "Datenbank", server->database, "Benutzer", server->user, "Schema", schema.address().schema});
+    chooseServer(bed.settings, schema.address());
     const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
     QVERIFY(window);
     QCOMPARE(schema.scalar("SELECT MAX(version) FROM kavio_schema_version").toInt(), 1);
     QCOMPARE(schema.scalar("SELECT COUNT(*) FROM Teilnehmer").toInt(), 0);
+}
+
+// A first measurement stored by another workstation shows in the counts of the window
+// that has the person chosen, without any action there.
+void TestDatabaseChoice::anotherWorkstationsStoreIsShownWithinASecond()
+{
+    QString why;
+    const std::optional<ServerAddress> server = testServerAddress(&why);
+    if (!server && serverTestsOptedOut())
+        QSKIP("KAVIO_PG_SKIP=1");
+    QVERIFY2(server, qPrintable(why));
+    TestSchema schema(*server);
+    TestBed bed;
+    chooseServer(bed.settings, schema.address());
+    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
+    QVERIFY(window);
+    window->session().choosePerson({5, QStringLiteral("Adler"), QStringLiteral("Anna"), QDate(1960, 1, 1)});
+    window->refreshCounts();
+    const auto *count = window->findChild<QLabel *>(QStringLiteral("lblAnzMessAL"));
+    QCOMPARE(count->text(), QStringLiteral("0"));
+
+    PostgresRepository other(schema.address());
+    QCOMPARE(other.storeFirst(kSegments[0], 5, QDate(2026, 12, 7), QTime(9, 0), reading(1, 480, 3, 4, 52, 6)).outcome,
+             SaveOutcome::Stored);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), 1000);
 }
 
 QTEST_MAIN(TestDatabaseChoice)
