@@ -127,3 +127,75 @@ QString personListMain()
 }
 
 } // namespace kavio::sql::server
+
+namespace kavio::sql::server {
+
+QList<CopiedTable> copiedTables(int fileVersion)
+{
+    const QStringList flags{QStringLiteral("AL"), QStringLiteral("AR"), QStringLiteral("BL"), QStringLiteral("BR")};
+    QList<CopiedTable> tables{
+        {QStringLiteral("Teilnehmer"),
+         {QStringLiteral("LfdNr"), QStringLiteral("AnzMes"), QStringLiteral("Geschlecht")},
+         {QStringLiteral("Name"), QStringLiteral("VorName"), QStringLiteral("PLZ"), QStringLiteral("Ort"),
+          QStringLiteral("Kennung")},
+         {QStringLiteral("GebDat")}},
+        {QStringLiteral("tblTeilnehmerSegmente"), QStringList{QStringLiteral("lfdNR")} + flags, {}, {}},
+    };
+    if (fileVersion >= 2)
+        tables.append(
+            {kPersonFactsTable, QStringList{QStringLiteral("LfdNr")} + flags, {QStringLiteral("DominanteHand")}, {}});
+    for (const QString &t : segmentTables())
+        tables.append({t,
+                       {QStringLiteral("MessID"), QStringLiteral("FKTN"), QStringLiteral("W5"), QStringLiteral("W50"),
+                        QStringLiteral("W100"), QStringLiteral("Xc5"), QStringLiteral("Xc50"), QStringLiteral("Xc100"),
+                        QStringLiteral("W5N"), QStringLiteral("W50N"), QStringLiteral("W100N")},
+                       {},
+                       {QStringLiteral("Datum"), QStringLiteral("Uhrzeit")}});
+    return tables;
+}
+
+QString copySource(const CopiedTable &t)
+{
+    return QStringLiteral("SELECT %1 FROM %2").arg(t.columns().join(QStringLiteral(", ")), t.name);
+}
+
+QString copyTarget(const CopiedTable &t, int rows)
+{
+    const QString row = QLatin1Char('(') + QStringList(t.columns().size(), QStringLiteral("?")).join(QLatin1Char(',')) +
+                        QLatin1Char(')');
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+        .arg(t.name, t.columns().join(QStringLiteral(", ")), QStringList(rows, row).join(QLatin1Char(',')));
+}
+
+QString copyFigures(const CopiedTable &t)
+{
+    QStringList figures{QStringLiteral("COUNT(*)")};
+    for (const QString &c : t.numbers)
+        figures << QStringLiteral("COALESCE(SUM(%1), 0)").arg(c);
+    for (const QString &c : t.texts)
+        figures << QStringLiteral("COALESCE(SUM(LENGTH(%1)), 0)").arg(c);
+    for (const QString &c : t.dates)
+        figures << QStringLiteral("COUNT(%1)").arg(c);
+    return QStringLiteral("SELECT %1 FROM %2").arg(figures.join(QStringLiteral(", ")), t.name);
+}
+
+QString rowsOf(const QList<CopiedTable> &tables)
+{
+    QStringList counts;
+    for (const CopiedTable &t : tables)
+        counts << QStringLiteral("(SELECT COUNT(*) FROM %1)").arg(t.name);
+    return QStringLiteral("SELECT ") + counts.join(QStringLiteral(" + "));
+}
+
+QStringList continueKeys()
+{
+    QStringList s{QStringLiteral("SELECT setval(pg_get_serial_sequence('teilnehmer', 'lfdnr'), "
+                                 "COALESCE(MAX(LfdNr), 0) + 1, false) FROM Teilnehmer")};
+    for (const QString &t : segmentTables())
+        s << QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'messid'), COALESCE(MAX(MessID), 0) + 1, "
+                            "false) FROM %2")
+                 .arg(t.toLower(), t);
+    return s;
+}
+
+} // namespace kavio::sql::server

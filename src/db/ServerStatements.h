@@ -35,3 +35,29 @@ QString latestOfDayLocked(const QString &seg);
 QString personListMain();
 
 } // namespace kavio::sql::server
+
+namespace kavio::sql::server {
+
+// -- Copying a segment database file onto the server ---------------------------------------
+// A table copied, with its columns: the number columns are compared by their sums, the
+// text columns by the sums of their lengths, dates and times by their counts.
+struct CopiedTable {
+    QString name;
+    QStringList numbers, texts, dates;
+    QStringList columns() const { return numbers + texts + dates; }
+};
+// The tables in the order they are copied (file version 2: with the facts table).
+QList<CopiedTable> copiedTables(int fileVersion);
+// Reading the table's rows (either engine): the columns in the order of columns().
+QString copySource(const CopiedTable &t);
+// Writing rows rows of the table, values in the order of columns().
+QString copyTarget(const CopiedTable &t, int rows);
+// One row: the row count, then one figure per number and text column, then the count of
+// each date column.
+QString copyFigures(const CopiedTable &t);
+// The count of all rows of the tables.
+QString rowsOf(const QList<CopiedTable> &tables);
+// Lets the identity keys of Teilnehmer and the segment tables continue after the copied numbers.
+QStringList continueKeys();
+
+} // namespace kavio::sql::server
