@@ -29,6 +29,18 @@ void chooseServer(FakeSettings &settings, const ServerAddress &a)
                       "Benutzer", a.user, "Schema", a.schema});
 }
 
+// A workstation's main window started on a fresh schema of the test server.
+struct ServerWindow {
+    explicit ServerWindow(const ServerAddress &server) : schema(server)
+    {
+        chooseServer(bed.settings, schema.address());
+        window = openMainWindow(bed.platform);
+    }
+    TestSchema schema;
+    TestBed bed;
+    std::unique_ptr<frmMain> window;
+};
+
 // tcpmux: nothing on a workstation listens there, the connection is refused at once.
 constexpr int kClosedPort = 1;
 
@@ -113,15 +125,10 @@ void TestDatabaseChoice::unreachableServerIsNamedAndTheWindowOpens()
 
 void TestDatabaseChoice::startSetsUpTheServersSchema()
 {
-    QString why;
-    const std::optional<ServerAddress> server = testServerAddress(&why);
-    if (!server && serverTestsOptedOut())
-        QSKIP("KAVIO_PG_SKIP=1");
-    QVERIFY2(server, qPrintable(why));
-    TestSchema schema(*server);
-    TestBed bed;
-    chooseServer(bed.settings, schema.address());
-    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
+    KAVIO_TEST_SERVER(server);
+    const ServerWindow w(*server);
+    const TestSchema &schema = w.schema;
+    frmMain *window = w.window.get();
     QVERIFY(window);
     QCOMPARE(schema.scalar("SELECT MAX(version) FROM kavio_schema_version").toInt(), 1);
     QCOMPARE(schema.scalar("SELECT COUNT(*) FROM Teilnehmer").toInt(), 0);
@@ -131,15 +138,10 @@ void TestDatabaseChoice::startSetsUpTheServersSchema()
 // that has the person chosen, without any action there.
 void TestDatabaseChoice::anotherWorkstationsStoreIsShownWithinASecond()
 {
-    QString why;
-    const std::optional<ServerAddress> server = testServerAddress(&why);
-    if (!server && serverTestsOptedOut())
-        QSKIP("KAVIO_PG_SKIP=1");
-    QVERIFY2(server, qPrintable(why));
-    TestSchema schema(*server);
-    TestBed bed;
-    chooseServer(bed.settings, schema.address());
-    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
+    KAVIO_TEST_SERVER(server);
+    const ServerWindow w(*server);
+    const TestSchema &schema = w.schema;
+    frmMain *window = w.window.get();
     QVERIFY(window);
     window->session().choosePerson({5, QStringLiteral("Adler"), QStringLiteral("Anna"), QDate(1960, 1, 1)});
     window->refreshCounts();

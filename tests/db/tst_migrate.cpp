@@ -45,11 +45,8 @@ private:
 
 void TestMigrate::init()
 {
-    QString why;
-    m_server = testServerAddress(&why);
-    if (!m_server && serverTestsOptedOut())
-        QSKIP("KAVIO_PG_SKIP=1");
-    QVERIFY2(m_server, qPrintable(why));
+    KAVIO_TEST_SERVER(server);
+    m_server = server;
 }
 
 void TestMigrate::copiesEverythingOnceAndChecks()

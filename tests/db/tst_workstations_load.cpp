@@ -49,7 +49,8 @@ void workstation(const ServerAddress &address, int station, Outcome &out, QMutex
             const QTime time = QTime(8, 0).addSecs(code);
             const SaveResult first = repo.storeFirst(segment, person, kDay, time, reading(1, qint16(code), 3, 4, 5, 6));
             const SaveResult second = repo.storeSecond(segment, person, kDay, reading(7, qint16(code), 9));
-            const bool gone = station >= kWorkstations - 2 && i % 3 == 2 && repo.deleteMeasurement(segment, person, first.messId);
+            const bool gone =
+                station >= kWorkstations - 2 && i % 3 == 2 && repo.deleteMeasurement(segment, person, first.messId);
             const QMutexLocker locked(&lock);
             out.firstRow.insert(code, rowKey(segment, first.messId));
             if (second.outcome == SaveOutcome::Stored)
@@ -75,11 +76,7 @@ private slots:
 
 void TestWorkstationsLoad::eightWorkstationsOnTheSamePersons()
 {
-    QString why;
-    const std::optional<ServerAddress> server = testServerAddress(&why);
-    if (!server && serverTestsOptedOut())
-        QSKIP("KAVIO_PG_SKIP=1");
-    QVERIFY2(server, qPrintable(why));
+    KAVIO_TEST_SERVER(server);
     TestSchema schema(*server);
     PostgresRepository(schema.address()).counts(1); // sets the schema up before the rush
 

@@ -13,6 +13,15 @@ std::optional<ServerAddress> testServerAddress(QString *why);
 // KAVIO_PG_SKIP=1: server tests are skipped instead of failing without a server.
 bool serverTestsOptedOut();
 
+// In a test function: the test server's address into a new variable var; without a
+// server the test is skipped (KAVIO_PG_SKIP=1) or fails, naming what is missing.
+#define KAVIO_TEST_SERVER(var)                                                                                         \
+    QString var##Missing;                                                                                              \
+    const std::optional<kavio::ServerAddress> var = kavio::test::testServerAddress(&var##Missing);                     \
+    if (!var && kavio::test::serverTestsOptedOut())                                                                    \
+        QSKIP("KAVIO_PG_SKIP=1");                                                                                      \
+    QVERIFY2(var, qPrintable(var##Missing))
+
 // A schema of its own on the test server for one test, dropped afterwards. Throws
 // KavioError when the server cannot be reached.
 class TestSchema {
