@@ -4,6 +4,7 @@
 #                                      on a free port of 127.0.0.1 and writes
 #                                      <folder>/address ("host port user database", one
 #                                      line) and <folder>/cluster (the cluster's folder)
+#   pg-test-server.sh restart <folder> stops it at once and starts it again (fault tests)
 #   pg-test-server.sh stop <folder>    stops it and removes both folders
 # The server refuses to run as root, so as root the cluster belongs to a created
 # unprivileged user; its folder lies in /tmp, which that user can reach wherever the
@@ -62,6 +63,12 @@ stop() {
   rm -rf "$dir"
 }
 
+restart() {
+  local cluster
+  cluster=$(cat "$dir/cluster")
+  as_owner "$bindir/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -m immediate -w -t 30 restart >/dev/null
+}
+
 # A server named by the caller serves the whole run; nothing to start or stop here.
 if [[ -n "${KAVIO_PG_SERVER:-}" ]]; then
   exit 0
@@ -69,6 +76,7 @@ fi
 
 case "$cmd" in
   start) start ;;
+  restart) restart ;;
   stop) stop ;;
-  *) echo "Aufruf: $0 start|stop <Ordner>" >&2; exit 2 ;;
+  *) echo "Aufruf: $0 start|restart|stop <Ordner>" >&2; exit 2 ;;
 esac

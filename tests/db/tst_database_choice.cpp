@@ -55,6 +55,7 @@ private slots:
     void unreachableServerIsNamedAndTheWindowOpens();
     void startSetsUpTheServersSchema();
     void anotherWorkstationsStoreIsShownWithinASecond();
+    void fileBackupMenuRefusesTheServersDatabase();
 };
 
 void TestDatabaseChoice::readsTheOwnSettings_data()
@@ -152,6 +153,22 @@ void TestDatabaseChoice::anotherWorkstationsStoreIsShownWithinASecond()
     QCOMPARE(other.storeFirst(kSegments[0], 5, QDate(2026, 12, 7), QTime(9, 0), reading(1, 480, 3, 4, 52, 6)).outcome,
              SaveOutcome::Stored);
     QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), 1000);
+}
+
+// The file backup would save a file nobody works on; no folder is asked for.
+void TestDatabaseChoice::fileBackupMenuRefusesTheServersDatabase()
+{
+    TestBed bed;
+    choose(bed.settings,
+           {"Art", "PostgreSQL", "Server", "127.0.0.1", "Port", QString::number(kClosedPort), "Datenbank", "praxis"});
+    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
+    for (auto menu : {&frmMain::mnuDatenSichern_Click, &frmMain::mnuDatenWiederherstellen_Click}) {
+        bed.messages.clear();
+        (window.get()->*menu)();
+        QCOMPARE(bed.messages.count(), 1);
+        QVERIFY(bed.messages.last().text.startsWith(
+            QStringLiteral("Die Segmentdatenbank liegt auf dem Datenbankserver 127.0.0.1 (Datenbank praxis).")));
+    }
 }
 
 QTEST_MAIN(TestDatabaseChoice)
