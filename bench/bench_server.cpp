@@ -106,8 +106,9 @@ TestBed *bedOf(int engine)
             bed->settings.setOwnSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), pairs[i],
                                         pairs[i + 1]);
         createRepository(bed->platform)->counts(1); // sets the schema up
-        fill(DbConnection::openServer(a));
-        schema->scalar("ANALYZE");
+        const DbConnection db = DbConnection::openServer(a);
+        fill(db);
+        db.run(QStringLiteral("ANALYZE"));
     }
     beds[engine] = std::move(bed);
     return beds[engine].get();
