@@ -66,7 +66,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # SQLite driver, the X11 and Wayland platforms) are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# The PostgreSQL driver serves practices that share one database on a server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "socat")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

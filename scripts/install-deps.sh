@@ -5,10 +5,10 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ make ccache qt6-base-dev libqt6opengl6-dev qt6-charts-dev
-            qt6-serialport-dev libqt6sql6-sqlite qt6-translations-l10n libsqlite3-dev libbenchmark-dev fonts-dejavu-core
+            qt6-serialport-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n libsqlite3-dev libbenchmark-dev fonts-dejavu-core
             socat xvfb xauth xdotool imagemagick)
 package_pkgs=(dpkg-dev file lintian)
-test_pkgs=(poppler-utils sqlite3 python3-xlrd tidy libxlsxwriter-dev desktop-file-utils appstream cups-daemon cups-client)
+test_pkgs=(poppler-utils sqlite3 postgresql postgresql-common python3 python3-xlrd tidy libxlsxwriter-dev desktop-file-utils appstream cups-daemon cups-client)
 
 pkgs=("${build_pkgs[@]}")
 if [[ "${1:-}" == "--package" ]]; then

@@ -5,6 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
 
+# One throw-away PostgreSQL server for both builds' tests, stopped however the run ends.
+pg_dir=$(mktemp -d /tmp/kavio-pg-test.XXXXXX)
+trap 'KAVIO_PG_SERVER= bash scripts/pg-test-server.sh stop "$pg_dir"' EXIT
+bash scripts/pg-test-server.sh start "$pg_dir"
+KAVIO_PG_SERVER=$(cat "$pg_dir/address")
+export KAVIO_PG_SERVER
+
 jobs=$(nproc)
 run_suite() {
   local dir=$1; shift

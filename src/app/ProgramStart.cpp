@@ -3,6 +3,7 @@
 #include "app/Errors.h"
 #include "app/frmSplash.h"
 #include "db/Database.h"
+#include "db/RepositoryChoice.h"
 #include "db/Schema.h"
 #include "platform/Messages.h"
 #include "workstation/frmMain.h"
@@ -35,8 +36,16 @@ void setUpApplication()
 
 std::unique_ptr<frmMain> openMainWindow(const Platform &platform)
 {
+    // Settings naming no usable database: no window, rather than work on the wrong one.
+    const QString problem = databaseChoice(*platform.settings).problem;
+    if (!problem.isEmpty()) {
+        platform.messages->stop(problem);
+        return nullptr;
+    }
     try {
-        ensureSegmentDatabase(segmentePath(platform));
+        const QString unreachable = prepareSegmentDatabase(platform);
+        if (!unreachable.isEmpty())
+            platform.messages->stop(unreachable);
     } catch (const KavioError &e) {
         // A file of a newer program version is not worked on at all: no window, no writes.
         if (e.number() == static_cast<int>(RunError::UnknownDatabaseFormat)) {

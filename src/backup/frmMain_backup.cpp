@@ -1,6 +1,7 @@
 // Menu "Sicherung" of the main window.
 #include "backup/BackupFiles.h"
 #include "db/Database.h"
+#include "db/RepositoryChoice.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/Messages.h"
@@ -30,10 +31,27 @@ void closeOtherWindows(const QWidget *main)
             w->close();
 }
 
+// The menu saves and replaces the file of this workstation only: with the database on
+// a server it would save a file nobody works on, or replace one to no effect.
+bool refusedOnServer(const Platform &platform)
+{
+    const std::optional<ServerAddress> server = databaseChoice(*platform.settings).server;
+    if (!server)
+        return false;
+    platform.messages->info(
+        QStringLiteral("Die Segmentdatenbank liegt auf dem Datenbankserver %1 (Datenbank %2). Sie wird dort "
+                       "gesichert und wiederhergestellt (pg_dump und pg_restore, siehe README); dieser "
+                       "Menüpunkt sichert nur die Datei eines einzelnen Arbeitsplatzes.")
+            .arg(server->host, server->database));
+    return true;
+}
+
 } // namespace
 
 void frmMain::mnuDatenSichern_Click()
 {
+    if (refusedOnServer(m_platform))
+        return;
     Messages &messages = *m_platform.messages;
     const QString stamp = backupStamp(m_platform.clock->today());
     QString prompt = withDataFolder(QStringLiteral("Ordner für die Sicherung auswählen"), *m_platform.folder);
@@ -61,6 +79,8 @@ void frmMain::mnuDatenSichern_Click()
 
 void frmMain::mnuDatenWiederherstellen_Click()
 {
+    if (refusedOnServer(m_platform))
+        return;
     Messages &messages = *m_platform.messages;
     QString startFolder;
     QString title = withDataFolder(QStringLiteral("Sicherungsdatei auswählen"), *m_platform.folder);

@@ -38,7 +38,8 @@ sqlite3 *engineHandle(const QSqlDatabase &db)
 std::atomic<quint64> DbConnection::s_opened{0};
 
 DbConnection::DbConnection(DbConnection &&other) noexcept
-    : m_name(std::exchange(other.m_name, {})), m_path(std::exchange(other.m_path, {}))
+    : m_name(std::exchange(other.m_name, {})), m_path(std::exchange(other.m_path, {})),
+      m_server(std::exchange(other.m_server, false))
 {}
 
 DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
@@ -47,6 +48,7 @@ DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
         close();
         m_name = std::exchange(other.m_name, {});
         m_path = std::exchange(other.m_path, {});
+        m_server = std::exchange(other.m_server, false);
     }
     return *this;
 }
@@ -129,12 +131,19 @@ QSqlQuery DbConnection::exec(const QString &sql, const QVariantList &values) con
     return q;
 }
 
+void DbConnection::run(const QString &sql) const
+{
+    QSqlQuery q(db());
+    if (!q.exec(sql))
+        throw KavioError::fromSql(q.lastError());
+}
+
 void DbConnection::begin() const
 {
     // IMMEDIATE takes the write lock at once, so two writers wait for each other
-    // instead of failing half-way.
+    // instead of failing half-way. A server locks row by row instead.
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+    if (!q.exec(m_server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
         throw KavioError::fromSql(q.lastError());
 }
 

@@ -10,6 +10,7 @@ struct sqlite3;
 namespace kavio {
 
 struct Platform;
+struct ServerAddress;
 class Messages;
 
 enum class OpenMode { ReadWrite, ReadOnly };
@@ -28,11 +29,16 @@ public:
     // One attempt; throws KavioError with the engine's code and text on failure.
     // A missing file is a failure (nothing is created here).
     static DbConnection open(const QString &path, OpenMode mode = OpenMode::ReadWrite);
+    // A connection to the program's schema on a PostgreSQL server (ServerConnection.cpp);
+    // one attempt, throws KavioError with the server's text when it cannot be reached.
+    static DbConnection openServer(const ServerAddress &address);
 
     // Connections opened so far in this process (watched by tests and benchmarks).
     static quint64 openedCount() { return s_opened.load(std::memory_order_relaxed); }
 
     bool isOpen() const { return !m_name.isEmpty(); }
+    // A PostgreSQL connection rather than an SQLite file.
+    bool isServer() const { return m_server; }
     QSqlDatabase db() const;
     const QString &path() const { return m_path; }
     void close();
@@ -41,6 +47,9 @@ public:
     QSqlQuery prepare(const QString &sql) const;
     // Prepares, binds the values in order and executes; throws KavioError on failure.
     QSqlQuery exec(const QString &sql, const QVariantList &values = {}) const;
+    // Runs a statement without parameters as it is (a server cannot prepare schema
+    // changes or settings); throws KavioError on failure.
+    void run(const QString &sql) const;
 
     // Runs fn inside one transaction: committed when fn returns, rolled back when it throws.
     template <typename Fn> void transaction(Fn &&fn) const
@@ -64,6 +73,7 @@ private:
 
     QString m_name;
     QString m_path;
+    bool m_server = false;
 };
 
 // The engine's own handle of an open SQLite connection; nullptr for anything else.

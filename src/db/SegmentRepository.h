@@ -6,6 +6,7 @@
 #include "persons/PersonAdmin.h"
 #include "session/Values.h"
 
+#include <functional>
 #include <optional>
 #include <QList>
 
@@ -104,6 +105,11 @@ public:
 
     // Closes the connection; the next operation opens a new one.
     virtual void release() = 0;
+
+    // From now on changed runs (on this thread's event loop) whenever another workstation
+    // has changed persons or measurements. A database with one workstation has no others
+    // and never calls it.
+    virtual void watchChanges(std::function<void()> changed) { (void)changed; }
 };
 
 } // namespace kavio

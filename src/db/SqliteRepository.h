@@ -44,7 +44,4 @@ private:
     DbConnection m_db;
 };
 
-// The time as it is stored in Uhrzeit.
-QString storedTime(const QTime &time);
-
 } // namespace kavio

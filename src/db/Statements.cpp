@@ -136,15 +136,15 @@ QString personByPracticeNumber()
 QString unlinkedPersonByName()
 {
     return QStringLiteral("SELECT LfdNr, Name, VorName, GebDat FROM Teilnehmer "
-                          "WHERE IFNULL(PraxisPatientenNr, '') = '' AND GebDat = ? "
-                          "AND FOLDCASE(Name) = FOLDCASE(?) AND FOLDCASE(IFNULL(VorName, '')) = FOLDCASE(?) "
+                          "WHERE COALESCE(PraxisPatientenNr, '') = '' AND GebDat = ? "
+                          "AND FOLDCASE(Name) = FOLDCASE(?) AND FOLDCASE(COALESCE(VorName, '')) = FOLDCASE(?) "
                           "ORDER BY LfdNr LIMIT 1");
 }
 
 QString linkPracticeNumber()
 {
     return QStringLiteral("UPDATE Teilnehmer SET PraxisPatientenNr = ? "
-                          "WHERE LfdNr = ? AND IFNULL(PraxisPatientenNr, '') = ''");
+                          "WHERE LfdNr = ? AND COALESCE(PraxisPatientenNr, '') = ''");
 }
 
 QString insertPracticePerson()

@@ -126,6 +126,11 @@ QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchTex
         db.exec(sql::mappedReading());
         q = db.exec(sql::importListByNameRanges(foldedRanges, plain), values);
     }
+    return personRowsInNameOrder(q);
+}
+
+QList<PersonRow> personRowsInNameOrder(QSqlQuery &q)
+{
     // Ordered here, by Name, then Vorname, as German readers expect (see compareGerman),
     // then by number: each name is folded once instead of at every comparison.
     struct Keyed {

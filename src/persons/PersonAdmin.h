@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+class QSqlQuery;
+
 // Taking persons over from the host database and deleting them: everything of the
 // person administration window that needs no widgets.
 namespace kavio {
@@ -35,6 +37,9 @@ using PersonBoxes = std::array<QString, kDetailBoxes>;
 // letter case ignored, see foldCase; every character taken literally), all
 // persons for an empty text; ordered by Name, then Vorname. Throws KavioError.
 QList<PersonRow> readPersonList(const DbConnection &db, const QString &searchText);
+// The rows of an import list statement (see sql::importList) as list rows, in the order
+// of readPersonList.
+QList<PersonRow> personRowsInNameOrder(QSqlQuery &q);
 
 // The name ranges of the NOCASE index that together hold exactly the surnames whose
 // folded form starts with foldedPrefix, when the folded pattern is checked on the

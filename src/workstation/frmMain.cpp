@@ -3,7 +3,7 @@
 #include "app/Conversions.h"
 #include "app/Errors.h"
 #include "app/Log.h"
-#include "db/SqliteRepository.h"
+#include "db/RepositoryChoice.h"
 #include "gdt/PracticeLink.h"
 #include "platform/Clock.h"
 #include "platform/SerialLine.h"
@@ -48,8 +48,7 @@ private:
 
 frmMain::frmMain(const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_platform(platform), ui(std::make_unique<Ui::frmMain>()),
-      m_session(new Session(std::make_unique<SqliteRepository>(segmentePath(platform)), this)),
-      m_personListReader(std::make_unique<ListReader>())
+      m_session(new Session(createRepository(platform), this)), m_personListReader(std::make_unique<ListReader>())
 {
     initKavioResources();
     ui->setupUi(this);
@@ -64,6 +63,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     setupGdt();
     setupClinical();
     Form_Load();
+    m_session->repository().watchChanges([this] { showOtherWorkstationsChanges(); });
 }
 
 frmMain::~frmMain() = default;

@@ -194,6 +194,9 @@ private:
     void setupModes();
     void setupSelection();
     void setupList();
+    // Another workstation changed the shared database: the person list, the counts and the
+    // measurement list are read again (frmMain_changes.cpp).
+    void showOtherWorkstationsChanges();
     void setupStorage();
     void setupDevice();
     void setupCharts();
