@@ -114,6 +114,7 @@ private slots:
     void personSearchTakesEveryCharacterLiterally();
     void personFactsRoundTrip_data();
     void personFactsRoundTrip();
+    void practicePersonByNumberThenByName();
 };
 
 void TestRepository::initTestCase_data()
@@ -385,6 +386,28 @@ void TestRepository::personFactsRoundTrip()
     QCOMPARE(repo.counts(hans).of(segment("BR")), 1);
     QCOMPARE(factsText(repo, anna), QStringLiteral("unbekannt"));
     QCOMPARE(factsText(repo, hans), QStringLiteral("links AL AR BL BR"));
+}
+
+// A request's patient: found by number; else the unlinked namesake of that birthday, which
+// then takes the number; a person already linked to another number is not taken over.
+void TestRepository::practicePersonByNumberThenByName()
+{
+    Store s = store();
+    SegmentRepository &repo = s.repo();
+    const qint32 anna = s.person(QString::fromUtf8("Müller"));
+    const QDate born(1960, 5, 17);
+    const std::optional<Person> byName = repo.findPracticePerson({"4711", "MÜLLER", "anna", born});
+    QVERIFY(byName && byName->number == anna && byName->birthDate == born);
+    QCOMPARE(repo.practiceNumber(anna), QStringLiteral("4711"));
+    QCOMPARE(repo.findPracticePerson({"4711", "Anders", "Otto", born.addDays(1)})->number, anna);
+    QVERIFY(!repo.findPracticePerson({"4712", QString::fromUtf8("Müller"), "Anna", born}));
+    const Person added =
+        repo.addPracticePerson({"4712", QString::fromUtf8("Müller"), "Anna", born, clinical::Sex::Female});
+    QVERIFY(added.number != anna && added.number != 0);
+    QCOMPARE(repo.findPracticePerson({"4712", "x", "y", born})->number, added.number);
+    QCOMPARE(repo.personFacts(added.number).sex, clinical::Sex::Female);
+    QCOMPARE(repo.personFacts(repo.addPracticePerson({"4713", "Ohne", "Angabe", born}).number).sex,
+             clinical::Sex::Unknown);
 }
 
 QTEST_MAIN(TestRepository)
