@@ -1,6 +1,5 @@
-// The practice software and the running main window, through a real exchange folder: a
-// request chooses its person as a click in the person list does, a stored measurement is
-// answered with a result file, and a request waits while values are unsaved.
+// The practice software and the running main window, through a real exchange folder.
+#include "Files.h"
 #include "gdt/frmGdtSettings.h"
 #include "gdt/GdtRecord.h"
 #include "gdt/LinkSettings.h"
@@ -10,7 +9,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
 #include <QStatusBar>
 
 using namespace kavio;
@@ -20,6 +18,7 @@ using namespace kavio::gdt::test;
 namespace {
 
 const QDate kBirth(1958, 3, 14);
+const QString kRequest = QStringLiteral("KAVIPRAX.GDT"), kResult = QStringLiteral("PRAXKAVI.GDT");
 
 struct LinkWalk {
     Window win;
@@ -35,13 +34,9 @@ struct LinkWalk {
     }
     frmMain &w() { return *win.w; }
     QString file(const QString &name) const { return folder + QLatin1Char('/') + name; }
-    // The request lands and the folder is looked at.
     void send(const QByteArray &bytes)
     {
-        QFile f(file(QStringLiteral("KAVIPRAX.GDT")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        f.close();
+        QVERIFY(writeBytes(file(kRequest), bytes));
         w().practiceLink().watcher()->scan();
     }
     QVariant query(const QString &sql, const QVariantList &values = {}) const
@@ -49,13 +44,21 @@ struct LinkWalk {
         return scalar(win.bed.segmentePath(), sql, values);
     }
     QString status() { return w().statusBar()->currentMessage(); }
-    // The fields of the result file that matter here, "id content" each.
+    // Values of the right arm, W5 W50 W100 then Xc5 Xc50 Xc100, as many as given.
+    void type(const QString &values)
+    {
+        const QStringList v = values.split(QLatin1Char(' '));
+        const Quantity order[] = {Quantity::W5,  Quantity::W50,  Quantity::W100,
+                                  Quantity::Xc5, Quantity::Xc50, Quantity::Xc100};
+        for (int i = 0; i < v.size(); ++i)
+            valueField(w(), order[i], *segmentByCode(QStringLiteral("AR")))->setText(v[i]);
+    }
+    // The result file's fields that matter here, "id content" each.
     QStringList result() const
     {
-        QFile f(file(QStringLiteral("PRAXKAVI.GDT")));
-        if (!f.open(QIODevice::ReadOnly))
+        if (!QFile::exists(file(kResult)))
             return {QStringLiteral("(kein Ergebnis)")};
-        const gdt::Outcome<gdt::Record> record = gdt::parse(f.readAll());
+        const gdt::Outcome<gdt::Record> record = gdt::parse(bytesOf(file(kResult)));
         if (!record.ok())
             return {record.error->reason};
         QStringList lines;
@@ -103,9 +106,8 @@ private slots:
         walk.win.bed.messages.answer({yes});
         walk.send(sized(kRequestLines));
 
-        const QStringList texts = walk.win.bed.messages.texts();
-        QCOMPARE(texts.filter(QStringLiteral("noch nicht vorhanden")).size(), asked ? 1 : 0);
-        QVERIFY(!QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
+        QCOMPARE(walk.win.bed.messages.texts().filter(QStringLiteral("noch nicht vorhanden")).size(), asked ? 1 : 0);
+        QVERIFY(!QFile::exists(walk.file(kRequest)));
         QCOMPARE(walk.query(QStringLiteral("SELECT count(*) FROM Teilnehmer")).toInt(), persons);
         QCOMPARE(textOf(walk.w(), QStringLiteral("LBL_Top_Name")), chosen);
         if (chosen.isEmpty()) {
@@ -115,16 +117,13 @@ private slots:
         // Chosen as from the list: list closed, measurements shown, ready for the segment.
         QCOMPARE(walk.w().session().person().name, chosen);
         check(walk.w(), QStringLiteral("-ocxFlex +grdMessungen cmdExtremitaet=on +fraOptSegmente"));
-        QCOMPARE(walk.query(QStringLiteral("SELECT PraxisPatientenNr FROM Teilnehmer WHERE LfdNr = ?"),
-                            {walk.w().session().person().number})
-                     .toString(),
-                 QStringLiteral("4711"));
+        const QString sql = QStringLiteral("SELECT PraxisPatientenNr FROM Teilnehmer WHERE LfdNr = ?");
+        QCOMPARE(walk.query(sql, {walk.w().session().person().number}).toString(), QStringLiteral("4711"));
     }
 
-    // Request, two measurements, two results: each result carries the requesting patient,
-    // the values and the comparison with the other arm, the second the change through
-    // therapy; a result waits while the practice software has not collected the last one,
-    // and a request waits while values are unsaved or a second measurement is due.
+    // Two measurements, two results (patient, values, comparison with the other arm, then the
+    // change through therapy); a result waits for the last one's collection, a request while
+    // values are unsaved or a second measurement is due.
     void requestToResult()
     {
         LinkWalk walk;
@@ -137,85 +136,67 @@ private slots:
         click(walk.w(), QStringLiteral("optAR"));
         click(walk.w(), QStringLiteral("cmdOptSegment"));
         click(walk.w(), QStringLiteral("optZweiBeh"));
-        const SegmentInfo &ar = *segmentByCode(QStringLiteral("AR"));
-        const std::pair<Quantity, const char *> typed[] = {{Quantity::W5, "520"},   {Quantity::W50, "480"},
-                                                           {Quantity::W100, "455"}, {Quantity::Xc5, "31"},
-                                                           {Quantity::Xc50, "52"},  {Quantity::Xc100, "47"}};
-        for (const auto &[q, text] : typed)
-            valueField(walk.w(), q, ar)->setText(QLatin1String(text));
+        walk.type(QStringLiteral("520 480 455 31 52 47"));
         walk.w().session().setUnsaved(true);
 
         // Values in hand: the next request waits and says so.
         walk.send(request("01330004711", "01330000815").replace("M\x81ller", "Mahler"));
         QVERIFY2(walk.status().contains(QStringLiteral("wartet")), qPrintable(walk.status()));
-        QVERIFY(QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
+        QVERIFY(QFile::exists(walk.file(kRequest)));
         QCOMPARE(walk.w().session().person().number, qint32(anna));
 
         click(walk.w(), QStringLiteral("cmdSaveMess"));
         const QStringList first = walk.result();
-        const QString at50 = QStringLiteral("8410 R50AR|8420 480|8410 XC50AR|8420 52|8410 PHI50AR|8420 6,2");
-        QVERIFY2(first.join(QLatin1Char('|')).contains(at50), qPrintable(first.join(QLatin1Char('|'))));
+        QVERIFY2(
+            first.join(u'|').contains(QStringLiteral("8410 R50AR|8420 480|8410 XC50AR|8420 52|8410 PHI50AR|8420 6,2")),
+            qPrintable(first.join(u'|')));
         QCOMPARE(first.mid(0, 6),
                  (QStringList{"3000 4711", "3101 Müller", "3103 14031958", "3110 2", "6200 06122026", "6201 103000"}));
         const QStringList findings = first.filter(QRegularExpression(QStringLiteral("^6220 ")));
         QVERIFY2(!findings.isEmpty() && findings[0].startsWith(QStringLiteral("6220 Arme 5 kHz: Verhältnis 1,040")),
-                 qPrintable(findings.join(QLatin1Char('|'))));
+                 qPrintable(findings.join(u'|')));
         for (const QString &line : findings)
             QVERIFY2(line.size() - 5 <= 60, qPrintable(line));
 
         // The window waits for the second measurement: the request still waits.
         walk.w().practiceLink().watcher()->scan();
-        QVERIFY(QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
-        const std::pair<Quantity, const char *> after[] = {
-            {Quantity::W5, "540"}, {Quantity::W50, "499"}, {Quantity::W100, "470"}};
-        for (const auto &[q, text] : after)
-            valueField(walk.w(), q, ar)->setText(QLatin1String(text));
+        QVERIFY(QFile::exists(walk.file(kRequest)));
+        walk.type(QStringLiteral("540 499 470"));
         click(walk.w(), QStringLiteral("cmdZweiteMessungSpeichern"));
         // The first result is not collected yet: the second waits for its name.
         QCOMPARE(walk.result(), first);
         QVERIFY2(walk.status().contains(QStringLiteral("noch nicht abgeholt")), qPrintable(walk.status()));
-        QVERIFY(QFile::remove(walk.file(QStringLiteral("PRAXKAVI.GDT"))));
+        QVERIFY(QFile::remove(walk.file(kResult)));
 
         walk.win.bed.messages.answer({false}); // Mahler is not added, once asked
         walk.w().practiceLink().watcher()->scan();
-        const QString second = walk.result().join(QLatin1Char('|'));
+        const QString second = walk.result().join(u'|');
         QVERIFY2(second.contains(QStringLiteral("8410 DR5AR|8420 3,8")) &&
                      second.contains(QStringLiteral("8410 DR50AR|8420 4,0")),
                  qPrintable(second));
-        QVERIFY(!QFile::exists(walk.file(QStringLiteral("KAVIPRAX.GDT"))));
+        QVERIFY(!QFile::exists(walk.file(kRequest)));
         QCOMPARE(walk.win.bed.messages.texts().filter(QStringLiteral("Mahler")).size(), 1);
     }
 
-    // The settings dialog keeps what can be used, and refuses the rest naming why,
-    // keeping nothing.
+    // The settings dialog keeps what can be used, and refuses the rest naming why, keeping nothing.
     void settingsDialog_data()
     {
-        QTest::addColumn<QString>("entries"); // on/off|own id|practice id|folder
-        QTest::addColumn<QString>("problem"); // empty: kept and applied
-        QTest::newRow("kept") << "an|KAVI01|PRAXIS|gdt"
-                              << "";
-        QTest::newRow("off needs no folder") << "aus|KAVI|PRAX|"
-                                             << "";
-        QTest::newRow("short id") << "an|KAV|PRAX|gdt"
-                                  << "4 bis 8 Zeichen";
-        QTest::newRow("umlaut in id") << "an|KÄVI|PRAX|gdt"
-                                      << "nur Buchstaben";
-        QTest::newRow("same first four") << "an|PRAX1|PRAX2|gdt"
-                                         << "ersten vier";
-        QTest::newRow("no folder") << "an|KAVI|PRAX|"
-                                   << "Bitte wählen Sie";
-        QTest::newRow("folder missing") << "an|KAVI|PRAX|fehlt"
-                                        << "nicht vorhanden";
-        QTest::newRow("relative folder") << "an|KAVI|PRAX|rel"
-                                         << "vollständigem Pfad";
+        QTest::addColumn<QString>("entries"); // on/off|own id|practice id|folder|problem (empty: kept)
+        QTest::newRow("kept") << "an|KAVI01|PRAXIS|gdt|";
+        QTest::newRow("off needs no folder") << "aus|KAVI|PRAX||";
+        QTest::newRow("short id") << "an|KAV|PRAX|gdt|4 bis 8 Zeichen";
+        QTest::newRow("umlaut in id") << "an|KÄVI|PRAX|gdt|nur Buchstaben";
+        QTest::newRow("same first four") << "an|PRAX1|PRAX2|gdt|ersten vier";
+        QTest::newRow("no folder") << "an|KAVI|PRAX||Bitte wählen Sie";
+        QTest::newRow("folder missing") << "an|KAVI|PRAX|fehlt|nicht vorhanden";
+        QTest::newRow("relative folder") << "an|KAVI|PRAX|rel|vollständigem Pfad";
     }
     void settingsDialog()
     {
         QFETCH(QString, entries);
-        QFETCH(QString, problem);
         const QStringList e = entries.split(QLatin1Char('|'));
+        const QString problem = e[4];
         const bool enabled = e[0] == QLatin1String("an");
-        const QString folder = e[3];
         Window win;
         QDir().mkpath(win.bed.path(QStringLiteral("gdt")));
         win.open();
@@ -225,10 +206,8 @@ private slots:
         control<QCheckBox>(*dialog, QStringLiteral("chkAktiv"))->setChecked(enabled);
         control<QLineEdit>(*dialog, QStringLiteral("txtEigeneKennung"))->setText(e[1]);
         control<QLineEdit>(*dialog, QStringLiteral("txtPraxisKennung"))->setText(e[2]);
-        control<QLineEdit>(*dialog, QStringLiteral("txtOrdner"))
-            ->setText(folder == QLatin1String("rel") ? folder
-                      : folder.isEmpty()             ? QString()
-                                                     : win.bed.path(folder));
+        const bool asTyped = e[3].isEmpty() || e[3] == QLatin1String("rel");
+        control<QLineEdit>(*dialog, QStringLiteral("txtOrdner"))->setText(asTyped ? e[3] : win.bed.path(e[3]));
         const gdt::LinkSettings entered = dialog->entered();
         click(*dialog, QStringLiteral("cmdOK"));
         const gdt::LinkSettings kept = gdt::loadLinkSettings(win.bed.settings);
