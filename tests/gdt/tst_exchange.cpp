@@ -1,28 +1,25 @@
-// The exchange folder as the practice software fills it: requests taken oldest first and
-// deleted, unfinished files waited for, malformed ones set aside with their reason, a
-// folder that goes away and comes back.
+// The exchange folder as the practice software fills it.
+#include "Files.h"
 #include "gdt/ExchangeWatcher.h"
 #include "Requests.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace kavio::gdt;
 using namespace kavio::gdt::test;
+using kavio::test::bytesOf;
 using Handling = ExchangeWatcher::Handling;
 
 namespace {
 
 const QString kRequestName = QStringLiteral("KAVIPRAX.GDT");
 
-// A watcher on a folder of its own, recording what it hands over and notes.
+// A watcher on a folder of its own, recording the patient numbers it hands over and its notes.
 struct Folder {
     QTemporaryDir dir;
     QString path = dir.path() + QStringLiteral("/gdt");
-    QStringList taken; // patient numbers
-    QStringList notes;
+    QStringList taken, notes;
     Handling answer = Handling::Taken;
     ExchangeWatcher watcher{path, QStringLiteral("KAVI"), QStringLiteral("PRAX"), [this](const Request &r) {
                                 taken << r.patientNumber;
@@ -36,17 +33,8 @@ struct Folder {
         QObject::connect(&watcher, &ExchangeWatcher::note, [this](const QString &n) { notes << n; });
     }
     QString file(const QString &name) const { return path + QLatin1Char('/') + name; }
-    void drop(const QString &name, const QByteArray &bytes, bool append = false)
-    {
-        QFile f(file(name));
-        QVERIFY(f.open(append ? QIODevice::Append : QIODevice::WriteOnly));
-        QCOMPARE(f.write(bytes), bytes.size());
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(fehlt)");
-    }
+    QByteArray read(const QString &name) const { return bytesOf(file(name)); }
+    void drop(const QString &name, const QByteArray &bytes) { QVERIFY(kavio::test::writeBytes(file(name), bytes)); }
 };
 
 } // namespace
@@ -54,8 +42,7 @@ struct Folder {
 class TestExchange : public QObject {
     Q_OBJECT
 private slots:
-    // A malformed file is moved aside whole, with the reason beside it, and said in a
-    // note; the handler never sees it and nothing is deleted.
+    // A malformed file is moved aside whole with its reason beside it and in a note, unhandled.
     void malformedSetAside_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -84,8 +71,8 @@ private slots:
         QCOMPARE(f.read(QStringLiteral("fehlerhaft/KAVIPRAX.GDT")), bytes);
     }
 
-    // Taken oldest first whatever the names; a wait keeps that file and every later one;
-    // files of other devices and the program's own results are left alone.
+    // Oldest first whatever the names; a wait keeps that file and every later one; other
+    // devices' files and the program's own results are left alone.
     void oldestFirstAndWaiting()
     {
         Folder f;
@@ -109,8 +96,7 @@ private slots:
         QCOMPARE(QDir(f.path).entryList(QDir::Files), (QStringList{"EKGXPRAX.GDT", "PRAXKAVI.GDT"}));
     }
 
-    // A file still being written is left until it is complete; one that stays incomplete
-    // past the settle time is set aside.
+    // A file being written is left until complete; still incomplete after the settle time, set aside.
     void unfinishedFileWaitedFor()
     {
         Folder f(60000);
@@ -119,7 +105,7 @@ private slots:
         f.watcher.scan();
         QCOMPARE(f.taken, QStringList());
         QCOMPARE(f.read(kRequestName), bytes.left(50));
-        f.drop(kRequestName, bytes.mid(50), true);
+        f.drop(kRequestName, bytes);
         f.watcher.scan();
         QCOMPARE(f.taken, QStringList{"4711"});
         QVERIFY(!QFile::exists(f.file(kRequestName)));
@@ -131,8 +117,7 @@ private slots:
         QCOMPARE(f.read(QStringLiteral("fehlerhaft/KAVIPRAX.GDT")), bytes.left(50));
     }
 
-    // The folder of a share that goes away: one note, and once it is back a note and the
-    // request read.
+    // A share's folder that goes away: one note; back: a note and the request read.
     void folderGoneAndBack()
     {
         Folder f;
@@ -141,8 +126,7 @@ private slots:
         f.watcher.scan();
         QCOMPARE(f.notes.size(), 1);
         QVERIFY2(f.notes[0].contains(QStringLiteral("nicht erreichbar")), qPrintable(f.notes[0]));
-        QDir().mkpath(f.path);
-        f.drop(kRequestName, sized(kRequestLines));
+        f.drop(kRequestName, sized(kRequestLines)); // makes the folder again
         f.watcher.scan();
         QCOMPARE(f.notes.size(), 2);
         QVERIFY2(f.notes[1].contains(QStringLiteral("wieder erreichbar")), qPrintable(f.notes[1]));
