@@ -1,7 +1,7 @@
-// Print jobs and the print system: a printer that does not take jobs, or a job that is not handed
-// over, is reported instead of passing for a print-out. Against a print system double and against a
-// private CUPS scheduler with a real queue. The proposed PDF names, and the printed history report.
+// Print jobs refused or lost by the print system are reported (a double and a private CUPS queue);
+// PDF jobs, the proposed PDF names and the printed history report.
 #include "charts/PrintOut.h"
+#include "Files.h"
 #include "history/HistoryTable.h"
 #include "history/ReportPages.h"
 #include "PdfPages.h"
@@ -72,9 +72,8 @@ private slots:
             return;
         for (const char *sub : {"spool", "tmp", "cache", "state", "ppd"})
             QDir(d).mkpath(QString::fromLatin1(sub));
-        auto write = [&](const QString &name, const QString &text) {
-            QFile f(d + '/' + name);
-            return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) > 0;
+        const auto write = [&](const char *name, const QString &text) {
+            return writeBytes(d + '/' + name, text.toUtf8());
         };
         QVERIFY(write("cupsd.conf", "Listen " + sock +
                                         "\nLogLevel warn\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
@@ -127,18 +126,15 @@ private slots:
     {
         QTemporaryDir dir;
         const QString pdf = dir.filePath("seite.pdf");
-        QFile old(pdf);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("alt") == 3);
-        old.close();
+        QVERIFY(writeBytes(pdf, "alt"));
         {
             QtPrinter job(pdf);
             QPainter *p = job.begin(QPageLayout::Portrait);
             QVERIFY(p && job.newPage());
             p->drawText(QPointF(1440, 1440), QStringLiteral("halb"));
         }
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"seite.pdf"});
-        QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "alt");
-        old.close();
+        QCOMPARE(entriesOf(dir.path()), QStringList{"seite.pdf"});
+        QCOMPARE(bytesOf(pdf), QByteArray("alt"));
         QtPrinter done(pdf);
         QCOMPARE(printOnePage(done), QString());
         QCOMPARE(readPdf(pdf).value(0).words, QStringList{"Seite"});
