@@ -362,6 +362,16 @@ QString safetyCopyName(const QDateTime &when)
            QLatin1Char('_') + kBackupNameText;
 }
 
+QString backupTempTemplate(const QString &folder)
+{
+    return tempTemplate(folder);
+}
+
+bool moveBackupIntoPlace(const QString &temp, const QString &target, bool overwrite, QString *error)
+{
+    return moveIntoPlace(temp, target, overwrite, error);
+}
+
 bool DateiVorhanden(const QString &path)
 {
     return !path.isEmpty() && QFileInfo::exists(path);

@@ -23,6 +23,13 @@ bool isBackupName(const QString &path);
 // by time and passes the name test, so the restore command itself can bring it back.
 QString safetyCopyName(const QDateTime &when);
 
+// The template of the temporary file a backup is written under in folder: hidden and
+// without a backup name, so a leftover of a crash is never taken for a backup.
+QString backupTempTemplate(const QString &folder);
+// Renames the finished temporary file to target in one durable step (the target is the old
+// file or the new one); with overwrite false an existing target makes it fail.
+bool moveBackupIntoPlace(const QString &temp, const QString &target, bool overwrite, QString *error);
+
 // True when a file (or folder) of that name exists.
 bool DateiVorhanden(const QString &path);
 

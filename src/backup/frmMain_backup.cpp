@@ -1,5 +1,6 @@
 // Menu "Sicherung" of the main window.
 #include "backup/BackupFiles.h"
+#include "backup/ServerBackupCommands.h"
 #include "db/Database.h"
 #include "db/RepositoryChoice.h"
 #include "platform/Clock.h"
@@ -31,27 +32,20 @@ void closeOtherWindows(const QWidget *main)
             w->close();
 }
 
-// The menu saves and replaces the file of this workstation only: with the database on
-// a server it would save a file nobody works on, or replace one to no effect.
-bool refusedOnServer(const Platform &platform)
+// The database on a server is saved and replaced there, not the file of this workstation.
+std::optional<ServerAddress> chosenServer(const Platform &platform)
 {
-    const std::optional<ServerAddress> server = databaseChoice(*platform.settings).server;
-    if (!server)
-        return false;
-    platform.messages->info(
-        QStringLiteral("Die Segmentdatenbank liegt auf dem Datenbankserver %1 (Datenbank %2). Sie wird dort "
-                       "gesichert und wiederhergestellt (pg_dump und pg_restore, siehe README); dieser "
-                       "Menüpunkt sichert nur die Datei eines einzelnen Arbeitsplatzes.")
-            .arg(server->host, server->database));
-    return true;
+    return databaseChoice(*platform.settings).server;
 }
 
 } // namespace
 
 void frmMain::mnuDatenSichern_Click()
 {
-    if (refusedOnServer(m_platform))
+    if (const std::optional<ServerAddress> server = chosenServer(m_platform)) {
+        backUpServerDatabase(m_platform, *server);
         return;
+    }
     Messages &messages = *m_platform.messages;
     const QString stamp = backupStamp(m_platform.clock->today());
     QString prompt = withDataFolder(QStringLiteral("Ordner für die Sicherung auswählen"), *m_platform.folder);
@@ -79,8 +73,11 @@ void frmMain::mnuDatenSichern_Click()
 
 void frmMain::mnuDatenWiederherstellen_Click()
 {
-    if (refusedOnServer(m_platform))
+    if (const std::optional<ServerAddress> server = chosenServer(m_platform)) {
+        restoreServerDatabaseCommand(
+            m_platform, *server, [this] { releaseDatabase(); }, [this] { showOtherWorkstationsChanges(); });
         return;
+    }
     Messages &messages = *m_platform.messages;
     QString startFolder;
     QString title = withDataFolder(QStringLiteral("Sicherungsdatei auswählen"), *m_platform.folder);

@@ -9,6 +9,9 @@
 #include "TestServer.h"
 #include "workstation/frmMain.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTest>
 
@@ -55,7 +58,7 @@ private slots:
     void unreachableServerIsNamedAndTheWindowOpens();
     void startSetsUpTheServersSchema();
     void anotherWorkstationsStoreIsShownWithinASecond();
-    void fileBackupMenuRefusesTheServersDatabase();
+    void serverBackupAndRestoreThroughTheMenu();
 };
 
 void TestDatabaseChoice::readsTheOwnSettings_data()
@@ -155,20 +158,63 @@ void TestDatabaseChoice::anotherWorkstationsStoreIsShownWithinASecond()
     QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), 1000);
 }
 
-// The file backup would save a file nobody works on; no folder is asked for.
-void TestDatabaseChoice::fileBackupMenuRefusesTheServersDatabase()
+// The menu "Sicherung" saves the server's schema and brings it back; the data as they
+// were before the restore are kept beside the backup, and the window shows the restored
+// state. A backup pg_dump cannot make leaves the earlier one as it was.
+void TestDatabaseChoice::serverBackupAndRestoreThroughTheMenu()
 {
-    TestBed bed;
-    choose(bed.settings,
-           {"Art", "PostgreSQL", "Server", "127.0.0.1", "Port", QString::number(kClosedPort), "Datenbank", "praxis"});
-    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
-    for (auto menu : {&frmMain::mnuDatenSichern_Click, &frmMain::mnuDatenWiederherstellen_Click}) {
-        bed.messages.clear();
-        (window.get()->*menu)();
-        QCOMPARE(bed.messages.count(), 1);
-        QVERIFY(bed.messages.last().text.startsWith(
-            QStringLiteral("Die Segmentdatenbank liegt auf dem Datenbankserver 127.0.0.1 (Datenbank praxis).")));
-    }
+    KAVIO_TEST_SERVER(server);
+    ServerWindow w(*server);
+    frmMain *window = w.window.get();
+    QVERIFY(window);
+    PostgresRepository other(w.schema.address());
+    const auto store = [&](const QDate &day) {
+        return other.storeFirst(kSegments[0], 5, day, QTime(9, 0), reading(1, 480, 3, 4, 52, 6)).outcome;
+    };
+    const auto rows = [&] {
+        return w.schema.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(kSegments[0].table)))
+            .toInt();
+    };
+    QCOMPARE(store(QDate(2026, 12, 1)), SaveOutcome::Stored);
+
+    const QString folder = w.bed.dir.path();
+    w.bed.dialogs.folderAnswer = folder;
+    window->mnuDatenSichern_Click();
+    const QString backup = folder + QStringLiteral("/06-12-2026_Segmente.dump");
+    QVERIFY2(QFileInfo::exists(backup), qPrintable(w.bed.messages.texts().join(QLatin1Char('\n'))));
+
+    QCOMPARE(store(QDate(2026, 12, 2)), SaveOutcome::Stored);
+    window->session().choosePerson({5, QStringLiteral("Adler"), QStringLiteral("Anna"), QDate(1960, 1, 1)});
+    window->refreshCounts();
+    const auto *count = window->findChild<QLabel *>(QStringLiteral("lblAnzMessAL"));
+    QCOMPARE(count->text(), QStringLiteral("2"));
+
+    w.bed.dialogs.fileAnswer = backup;
+    w.bed.messages.answer({true});
+    window->mnuDatenWiederherstellen_Click();
+    QVERIFY2(w.bed.messages.last().text.startsWith(QStringLiteral("Datenbank wiederhergestellt.")),
+             qPrintable(w.bed.messages.last().text));
+    QCOMPARE(rows(), 1);
+    QCOMPARE(count->text(), QStringLiteral("1"));
+    const QString safety = folder + QStringLiteral("/vor_Wiederherstellung_06-12-2026_10-30-00_Segmente.dump");
+    QVERIFY(QFileInfo(safety).size() > 0);
+
+    QFile saved(backup);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray before = saved.readAll();
+    saved.close();
+    const auto files = [&] { return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot); };
+    const QStringList kept = files();
+    choose(w.bed.settings, {"Datenbank", "keine_solche_datenbank"});
+    w.bed.messages.answer({true});
+    window->mnuDatenSichern_Click();
+    const QString shown = w.bed.messages.last().text;
+    QVERIFY2(shown.startsWith(QStringLiteral("Die Sicherung konnte nicht angelegt werden.\npg_dump meldet")) &&
+                 shown.contains(QLatin1String("keine_solche_datenbank")),
+             qPrintable(shown));
+    QCOMPARE(files(), kept);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), before);
 }
 
 QTEST_MAIN(TestDatabaseChoice)

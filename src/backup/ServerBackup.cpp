@@ -1,0 +1,149 @@
+#include "backup/ServerBackup.h"
+
+#include "backup/BackupFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace kavio {
+
+namespace {
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+ServerToolResult failed(const QString &why)
+{
+    return {false, why};
+}
+
+// The connection options both tools take; never a password prompt: it comes from
+// ~/.pgpass or PGPASSWORD, or the tool fails and says so.
+QStringList connectionOptions(const ServerAddress &server)
+{
+    QStringList options{QStringLiteral("--no-password"), QStringLiteral("--host=") + server.host,
+                        QStringLiteral("--port=") + QString::number(server.port),
+                        QStringLiteral("--schema=") + server.schema};
+    if (!server.user.isEmpty())
+        options << QStringLiteral("--username=") + server.user;
+    return options;
+}
+
+struct ToolRun {
+    bool ok = false;
+    QString output;
+    QString error;
+};
+
+// Runs the PostgreSQL tool to its end; a failure carries the tool's own message.
+ToolRun runTool(const QString &tool, const QStringList &arguments)
+{
+    ToolRun run;
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty()) {
+        run.error = QStringLiteral("Das Programm %1 wurde nicht gefunden (PostgreSQL-Clientprogramme).").arg(tool);
+        return run;
+    }
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted() || !process.waitForFinished(-1)) {
+        run.error = QStringLiteral("%1 konnte nicht ausgeführt werden (%2).").arg(tool, process.errorString());
+        return run;
+    }
+    run.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString said = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        run.error = QStringLiteral("%1 meldet einen Fehler (Code %2):\n%3").arg(tool).arg(process.exitCode()).arg(said);
+        return run;
+    }
+    run.ok = true;
+    return run;
+}
+
+} // namespace
+
+QString serverBackupFileName(const QDate &day)
+{
+    return backupStamp(day) + kServerBackupNameText;
+}
+
+QString serverSafetyDumpName(const QDateTime &when)
+{
+    return safetyCopyName(when).replace(kBackupNameText, kServerBackupNameText);
+}
+
+QString serverBackupFileFilter()
+{
+    return QStringLiteral("Sicherungen der Serverdatenbank (*Segmente.dump)");
+}
+
+ServerToolResult dumpServerSchema(const ServerAddress &server, const QString &target)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return failed(QStringLiteral("Der Ordner %1 existiert nicht.").arg(shown(folder)));
+    QTemporaryFile temp(backupTempTemplate(folder));
+    if (!temp.open())
+        return failed(QStringLiteral("Im Ordner %1 kann keine Datei angelegt werden (%2).")
+                          .arg(shown(folder), temp.errorString()));
+    temp.close();
+    const ToolRun run =
+        runTool(QStringLiteral("pg_dump"), connectionOptions(server) << QStringLiteral("--format=custom")
+                                                                     << QStringLiteral("--file=") + temp.fileName()
+                                                                     << QStringLiteral("--dbname=") + server.database);
+    if (!run.ok)
+        return failed(run.error);
+    QString why;
+    if (!moveBackupIntoPlace(temp.fileName(), target, true, &why))
+        return failed(why);
+    temp.setAutoRemove(false);
+    return {true, {}};
+}
+
+ServerToolResult checkServerBackup(const ServerAddress &server, const QString &file)
+{
+    if (!QFileInfo(file).isFile())
+        return failed(QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(shown(file)));
+    const ToolRun run = runTool(QStringLiteral("pg_restore"),
+                                {QStringLiteral("--list"), QStringLiteral("--schema=") + server.schema, file});
+    if (!run.ok)
+        return failed(run.error);
+    // The listing names each table as "TABLE <schema> <name> <owner>".
+    if (!run.output.contains(QStringLiteral(" TABLE %1 teilnehmer ").arg(server.schema)))
+        return failed(
+            QStringLiteral("Die Datei %1 enthält keine Segmentdaten des Schemas %2.").arg(shown(file), server.schema));
+    return {true, {}};
+}
+
+ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen, const QString &safetyDump,
+                                          const std::function<void()> &release)
+{
+    ServerRestoreResult r;
+    if (release)
+        release();
+    const ServerToolResult kept = dumpServerSchema(server, safetyDump);
+    if (!kept.ok) {
+        r.error = QStringLiteral("Die bisherigen Daten konnten nicht aufbewahrt werden: ") + kept.error;
+        return r;
+    }
+    r.safetyDump = safetyDump;
+    // One transaction: a restore that fails on the way leaves the schema as it was.
+    const ToolRun run =
+        runTool(QStringLiteral("pg_restore"),
+                connectionOptions(server) << QStringLiteral("--clean") << QStringLiteral("--if-exists")
+                                          << QStringLiteral("--single-transaction") << QStringLiteral("--exit-on-error")
+                                          << QStringLiteral("--dbname=") + server.database << chosen);
+    if (!run.ok) {
+        r.error = run.error;
+        return r;
+    }
+    r.ok = r.liveChanged = true;
+    return r;
+}
+
+} // namespace kavio
