@@ -23,24 +23,6 @@ void choose(FakeSettings &settings, const QStringList &pairs)
         settings.setOwnSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), pairs[i], pairs[i + 1]);
 }
 
-void chooseServer(FakeSettings &settings, const ServerAddress &a)
-{
-    choose(settings, {"Art", "PostgreSQL", "Server", a.host, "Port", QString::number(a.port), "Datenbank", a.database,
-                      "Benutzer", a.user, "Schema", a.schema});
-}
-
-// A workstation's main window started on a fresh schema of the test server.
-struct ServerWindow {
-    explicit ServerWindow(const ServerAddress &server) : schema(server)
-    {
-        chooseServer(bed.settings, schema.address());
-        window = openMainWindow(bed.platform);
-    }
-    TestSchema schema;
-    TestBed bed;
-    std::unique_ptr<frmMain> window;
-};
-
 // tcpmux: nothing on a workstation listens there, the connection is refused at once.
 constexpr int kClosedPort = 1;
 
@@ -52,10 +34,8 @@ private slots:
     void readsTheOwnSettings_data();
     void readsTheOwnSettings();
     void unusableSettingsOpenNoWindow();
-    void unreachableServerIsNamedAndTheWindowOpens();
-    void startSetsUpTheServersSchema();
-    void anotherWorkstationsStoreIsShownWithinASecond();
-    void fileBackupMenuRefusesTheServersDatabase();
+    void unreachableServerIsNamedAndTheWindowOpensWithoutFileBackup();
+    void startSetsUpTheSchemaAndShowsAnotherWorkstationsStore();
 };
 
 void TestDatabaseChoice::readsTheOwnSettings_data()
@@ -108,60 +88,23 @@ void TestDatabaseChoice::unusableSettingsOpenNoWindow()
     QVERIFY(bed.messages.last().text.startsWith(QStringLiteral("Die Einstellung Datenbank/Port '0'")));
 }
 
-void TestDatabaseChoice::unreachableServerIsNamedAndTheWindowOpens()
-{
-    TestBed bed;
-    const int port = kClosedPort;
-    choose(bed.settings, {"Art", "PostgreSQL", "Server", "127.0.0.1", "Port", QString::number(port), "Datenbank", "d"});
-    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
-    QVERIFY(window);
-    QVERIFY(bed.messages.count() >= 1);
-    const QString text = bed.messages.shown.first().text;
-    QVERIFY2(text.startsWith(
-                 QStringLiteral("Der Datenbankserver (127.0.0.1:%1, Datenbank d) ist nicht erreichbar:\n").arg(port)),
-             qPrintable(text));
-    QVERIFY2(text.contains(QLatin1String("Connection refused")) || text.contains(QLatin1String("Verbindung")),
-             qPrintable(text)); // the client library's own words
-}
-
-void TestDatabaseChoice::startSetsUpTheServersSchema()
-{
-    KAVIO_TEST_SERVER(server);
-    const ServerWindow w(*server);
-    const TestSchema &schema = w.schema;
-    frmMain *window = w.window.get();
-    QVERIFY(window);
-    QCOMPARE(schema.scalar("SELECT MAX(version) FROM kavio_schema_version").toInt(), 1);
-    QCOMPARE(schema.scalar("SELECT COUNT(*) FROM Teilnehmer").toInt(), 0);
-}
-
-// A first measurement stored by another workstation shows in the counts of the window
-// that has the person chosen, without any action there.
-void TestDatabaseChoice::anotherWorkstationsStoreIsShownWithinASecond()
-{
-    KAVIO_TEST_SERVER(server);
-    const ServerWindow w(*server);
-    const TestSchema &schema = w.schema;
-    frmMain *window = w.window.get();
-    QVERIFY(window);
-    window->session().choosePerson({5, QStringLiteral("Adler"), QStringLiteral("Anna"), QDate(1960, 1, 1)});
-    window->refreshCounts();
-    const auto *count = window->findChild<QLabel *>(QStringLiteral("lblAnzMessAL"));
-    QCOMPARE(count->text(), QStringLiteral("0"));
-
-    PostgresRepository other(schema.address());
-    QCOMPARE(other.storeFirst(kSegments[0], 5, QDate(2026, 12, 7), QTime(9, 0), reading(1, 480, 3, 4, 52, 6)).outcome,
-             SaveOutcome::Stored);
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), 1000);
-}
-
-// The file backup would save a file nobody works on; no folder is asked for.
-void TestDatabaseChoice::fileBackupMenuRefusesTheServersDatabase()
+// The window opens naming the server; the file backup would save a file nobody works on,
+// so it refuses without asking for a folder.
+void TestDatabaseChoice::unreachableServerIsNamedAndTheWindowOpensWithoutFileBackup()
 {
     TestBed bed;
     choose(bed.settings,
            {"Art", "PostgreSQL", "Server", "127.0.0.1", "Port", QString::number(kClosedPort), "Datenbank", "praxis"});
     const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
+    QVERIFY(window);
+    QVERIFY(bed.messages.count() >= 1);
+    const QString text = bed.messages.shown.first().text;
+    QVERIFY2(text.startsWith(QStringLiteral("Der Datenbankserver (127.0.0.1:%1, Datenbank praxis) ist nicht "
+                                            "erreichbar:\n")
+                                 .arg(kClosedPort)),
+             qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("Connection refused")) || text.contains(QLatin1String("Verbindung")),
+             qPrintable(text)); // the client library's own words
     for (auto menu : {&frmMain::mnuDatenSichern_Click, &frmMain::mnuDatenWiederherstellen_Click}) {
         bed.messages.clear();
         (window.get()->*menu)();
@@ -169,6 +112,31 @@ void TestDatabaseChoice::fileBackupMenuRefusesTheServersDatabase()
         QVERIFY(bed.messages.last().text.startsWith(
             QStringLiteral("Die Segmentdatenbank liegt auf dem Datenbankserver 127.0.0.1 (Datenbank praxis).")));
     }
+}
+
+// The start sets up a fresh schema; a first measurement stored there by another workstation
+// shows in the counts of the window that has the person chosen, without any action there.
+void TestDatabaseChoice::startSetsUpTheSchemaAndShowsAnotherWorkstationsStore()
+{
+    KAVIO_TEST_SERVER(server);
+    const TestSchema schema(*server);
+    TestBed bed;
+    const ServerAddress a = schema.address();
+    choose(bed.settings, {"Art", "PostgreSQL", "Server", a.host, "Port", QString::number(a.port), "Datenbank",
+                          a.database, "Benutzer", a.user, "Schema", a.schema});
+    const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
+    QVERIFY(window);
+    QCOMPARE(schema.scalar("SELECT MAX(version) FROM kavio_schema_version").toInt(), 1);
+    QCOMPARE(schema.scalar("SELECT COUNT(*) FROM Teilnehmer").toInt(), 0);
+    window->session().choosePerson({5, QStringLiteral("Adler"), QStringLiteral("Anna"), QDate(1960, 1, 1)});
+    window->refreshCounts();
+    const auto *count = window->findChild<QLabel *>(QStringLiteral("lblAnzMessAL"));
+    QCOMPARE(count->text(), QStringLiteral("0"));
+
+    PostgresRepository other(a);
+    QCOMPARE(other.storeFirst(kSegments[0], 5, QDate(2026, 12, 7), QTime(9, 0), reading(1, 480, 3, 4, 52, 6)).outcome,
+             SaveOutcome::Stored);
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("1"), 1000);
 }
 
 QTEST_MAIN(TestDatabaseChoice)
