@@ -1,13 +1,12 @@
-// Eight workstations storing first and second measurements of the same persons at once
-// on the shared server, two of them also deleting rows: nothing is lost or doubled, every
-// second measurement is on the row it was reported for, and no save fails. Prints the
-// stores per second.
+// Eight workstations storing first and second measurements of the same persons at once, two
+// also deleting rows: nothing is lost or doubled, every second measurement is on the row it
+// was reported for, and no save fails.
 #include "app/Errors.h"
 #include "db/PostgresRepository.h"
 #include "Saves.h"
 #include "TestServer.h"
 
-#include <QElapsedTimer>
+#include <algorithm>
 #include <QHash>
 #include <QMutex>
 #include <QSet>
@@ -82,19 +81,13 @@ void TestWorkstationsLoad::eightWorkstationsOnTheSamePersons()
 
     Outcome out;
     QMutex lock;
-    QElapsedTimer clock;
-    clock.start();
     std::vector<std::thread> stations;
     for (int s = 0; s < kWorkstations; ++s)
         stations.emplace_back(workstation, schema.address(), s, std::ref(out), std::ref(lock));
     for (std::thread &t : stations)
         t.join();
-    const double seconds = double(clock.elapsed()) / 1000.0;
-    qInfo("%d Arbeitsplätze, %d Speicherungen in %.1f s: %.0f Speicherungen/s", kWorkstations,
-          2 * kWorkstations * kPairs, seconds, 2 * kWorkstations * kPairs / seconds);
 
     QVERIFY2(out.failures.isEmpty(), qPrintable(out.failures.mid(0, 5).join(QLatin1Char('\n'))));
-    QCOMPARE(out.firstRow.size(), kWorkstations * kPairs);
     // Every row read back: its first code once, its second one of those reported on it.
     QHash<qint64, int> rows;
     int mismatches = 0;
@@ -113,9 +106,8 @@ void TestWorkstationsLoad::eightWorkstationsOnTheSamePersons()
     }
     QCOMPARE(mismatches, 0);
     QCOMPARE(rows.size(), kWorkstations * kPairs - out.deleted.size());
-    for (const qint64 row : out.deleted)
-        QVERIFY(!rows.contains(row));
-    QVERIFY(!out.deleted.isEmpty());
+    QVERIFY(!out.deleted.isEmpty() &&
+            !std::any_of(out.deleted.begin(), out.deleted.end(), [&](qint64 row) { return rows.contains(row); }));
 }
 
 QTEST_MAIN(TestWorkstationsLoad)

@@ -123,14 +123,11 @@ void TestFrmHistory::exportsAndTheirFailures()
     QPointer<frmHistory> h = fx.open(fx.anna);
     QVERIFY(h);
     const QAbstractItemModel &t = h->table();
-    QStringList texts; // header and the row of Nov 2 with second values
+    QStringList texts; // the row of Nov 2 with second values; the headers are HistoryTable's (tst_xls)
     for (int c = 0; c < t.columnCount(); ++c)
-        texts << t.headerData(c, Qt::Horizontal).toString() << t.index(2, c).data().toString();
-    QCOMPARE(texts,
-             (QStringList{"Messdatum", "02.11.26", "Zeit",   "09:05",  "R5",      "500/498", "R50",      "480/470",
-                          "R100",      "460/455",  "Xc5",    "40",     "Xc50",    "45",      "Xc100",    "50",
-                          "MessID",    "1",        "φ5 (°)", "4,6",    "φ50 (°)", "5,4",     "φ100 (°)", "6,2",
-                          "ΔR5",       "-0,4 %",   "ΔR50",   "-2,1 %", "ΔR100",   "-1,1 %"}));
+        texts << t.index(2, c).data().toString();
+    QCOMPARE(texts, (QStringList{"02.11.26", "09:05", "500/498", "480/470", "460/455", "40", "45", "50", "1", "4,6",
+                                 "5,4", "6,2", "-0,4 %", "-2,1 %", "-1,1 %"}));
     QCOMPARE(t.index(0, 3).data().toString(), u"490/"_s);
     QProgressBar *bar = h->form().ProgressBar1;
 
@@ -216,18 +213,13 @@ void TestFrmHistory::reportOfThreePages()
     }
     QCOMPARE(html::historyPageFooter(3, 3, 1234567), u"Anzahl Datensätze: 1.234.567"_s);
 
-    // The same pages as PDF, under the proposed name.
+    // The same pages as PDF, under the proposed name (the page contents: tst_printing).
     fx.bed.dialogs.saveAnswer = fx.bed.path(u"historie.pdf"_s);
     h->form().cmdPdf->click();
     QCOMPARE(QFileInfo(fx.bed.dialogs.proposed.value(0)).fileName(),
              u"Becker_Bert_2026-12-06_Historie_Bein_links.pdf"_s);
     const QList<PdfPage> printed = readPdf(fx.bed.dialogs.saveAnswer);
-    QCOMPARE(printed.size(), 3);
-    for (int p = 0; p < 3; ++p) {
-        QVERIFY(!printed[p].line(u"Seite %1 von 3"_s.arg(p + 1)).isNull() &&
-                !printed[p].line(u"Name: Becker"_s).isNull());
-        QCOMPARE(printed[p].line(u"Anzahl Datensätze: 71"_s).isNull(), p < 2);
-    }
+    QVERIFY(printed.size() == 3 && !printed[0].line(u"Name: Becker"_s).isNull());
     QCOMPARE(fx.bed.messages.count(), 0);
     QVERIFY(h->form().cmdPdf->isEnabled());
 }
