@@ -1,12 +1,13 @@
 // Eight workstations storing first and second measurements of the same persons at once, two
 // also deleting rows: nothing is lost or doubled, every second measurement is on the row it
-// was reported for, and no save fails.
+// was reported for, and no save fails. Prints the stores per second.
 #include "app/Errors.h"
 #include "db/PostgresRepository.h"
 #include "Saves.h"
 #include "TestServer.h"
 
 #include <algorithm>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
 #include <QSet>
@@ -81,11 +82,16 @@ void TestWorkstationsLoad::eightWorkstationsOnTheSamePersons()
 
     Outcome out;
     QMutex lock;
+    QElapsedTimer clock;
+    clock.start();
     std::vector<std::thread> stations;
     for (int s = 0; s < kWorkstations; ++s)
         stations.emplace_back(workstation, schema.address(), s, std::ref(out), std::ref(lock));
     for (std::thread &t : stations)
         t.join();
+    const double seconds = double(clock.elapsed()) / 1000.0;
+    qInfo("%d Arbeitsplätze, %d Speicherungen in %.1f s: %.0f Speicherungen/s", kWorkstations,
+          2 * kWorkstations * kPairs, seconds, 2 * kWorkstations * kPairs / seconds);
 
     QVERIFY2(out.failures.isEmpty(), qPrintable(out.failures.mid(0, 5).join(QLatin1Char('\n'))));
     // Every row read back: its first code once, its second one of those reported on it.
