@@ -56,15 +56,22 @@ void PostgresRepository::listen()
     }
 }
 
-template <typename Fn> auto PostgresRepository::onConnection(Fn &&fn)
+void PostgresRepository::run(const std::function<void(const DbConnection &)> &work)
 {
     const DbConnection &db = connection();
     try {
-        return fn(db);
+        work(db);
     } catch (const KavioError &) {
         dropIfLost();
         throw;
     }
+}
+
+QString PostgresRepository::latestOfDayLookup(const SegmentInfo &segment) const
+{
+    // The row found stays locked until the commit: another workstation's second
+    // measurement waits, and a deletion cannot take it away in between.
+    return sql::server::latestOfDayLocked(QLatin1String(segment.table));
 }
 
 void PostgresRepository::dropIfLost()
@@ -83,42 +90,6 @@ void PostgresRepository::release()
     m_listener.close();
 }
 
-SaveResult PostgresRepository::storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day,
-                                          const QTime &time, const SegmentReading &values)
-{
-    return onConnection([&](const DbConnection &db) { return storeFirstOn(db, segment, person, day, time, values); });
-}
-
-SaveResult PostgresRepository::storeSecond(const SegmentInfo &segment, qint32 person, const QDate &day,
-                                           const SegmentReading &values)
-{
-    // The row found stays locked until the commit: another workstation's second
-    // measurement waits, and a deletion cannot take it away in between.
-    const QString lookup = sql::server::latestOfDayLocked(QLatin1String(segment.table));
-    return onConnection(
-        [&](const DbConnection &db) { return storeSecondOn(db, lookup, segment, person, day, values); });
-}
-
-bool PostgresRepository::deleteMeasurement(const SegmentInfo &segment, qint32 person, qint64 messId)
-{
-    return onConnection([&](const DbConnection &db) { return deleteMeasurementOn(db, segment, person, messId); });
-}
-
-QList<Measurement> PostgresRepository::measurements(const SegmentInfo &segment, qint32 person, MeasurementOrder order)
-{
-    return onConnection([&](const DbConnection &db) { return measurementsOn(db, segment, person, order); });
-}
-
-SegmentCounts PostgresRepository::counts(qint32 person)
-{
-    return onConnection([&](const DbConnection &db) { return countsOn(db, person); });
-}
-
-std::optional<qint16> PostgresRepository::smallestW50(const SegmentInfo &segment, qint32 person)
-{
-    return onConnection([&](const DbConnection &db) { return smallestW50On(db, segment, person); });
-}
-
 ListRows PostgresRepository::personList(QVector<ListFormatter> formatters, const std::atomic_bool *cancel) const
 {
     const DbConnection db = DbConnection::openServer(m_address);
@@ -127,57 +98,12 @@ ListRows PostgresRepository::personList(QVector<ListFormatter> formatters, const
 
 QList<PersonRow> PostgresRepository::persons(const QString &searchText)
 {
-    return onConnection([&](const DbConnection &db) {
+    return on([&](const DbConnection &db) {
         const QString prefix = searchText.trimmed();
         QSqlQuery q = prefix.isEmpty() ? db.exec(sql::importList())
                                        : db.exec(sql::importListByPrefix(), {sql::foldedPrefixPattern(prefix)});
         return personRowsInNameOrder(q);
     });
-}
-
-std::optional<PersonBoxes> PostgresRepository::personDetails(qint32 lfdNr)
-{
-    return onConnection([&](const DbConnection &db) { return readPersonDetails(db, lfdNr); });
-}
-
-bool PostgresRepository::personPresent(const QString &vorname, const QString &name, const QString &gebDat)
-{
-    return onConnection([&](const DbConnection &db) { return kavio::personPresent(db, vorname, name, gebDat); });
-}
-
-qint64 PostgresRepository::storePerson(const PersonBoxes &boxes)
-{
-    return onConnection([&](const DbConnection &db) { return kavio::storePerson(db, boxes); });
-}
-
-void PostgresRepository::deletePerson(qint32 lfdNr)
-{
-    onConnection([&](const DbConnection &db) { deletePersonWithMeasurements(db, lfdNr); });
-}
-
-clinical::PersonFacts PostgresRepository::personFacts(qint32 lfdNr)
-{
-    return onConnection([&](const DbConnection &db) { return personFactsOn(db, lfdNr); });
-}
-
-bool PostgresRepository::setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts)
-{
-    return onConnection([&](const DbConnection &db) { return setPersonFactsOn(db, lfdNr, facts); });
-}
-
-std::optional<Person> PostgresRepository::findPracticePerson(const PracticePerson &patient)
-{
-    return onConnection([&](const DbConnection &db) { return findPracticePersonOn(db, patient); });
-}
-
-Person PostgresRepository::addPracticePerson(const PracticePerson &patient)
-{
-    return onConnection([&](const DbConnection &db) { return addPracticePersonOn(db, patient); });
-}
-
-QString PostgresRepository::practiceNumber(qint32 lfdNr)
-{
-    return onConnection([&](const DbConnection &db) { return practiceNumberOn(db, lfdNr); });
 }
 
 } // namespace kavio

@@ -2,7 +2,6 @@
 
 #include "app/Errors.h"
 #include "db/Schema.h"
-#include "db/SegmentOperations.h"
 #include "db/Statements.h"
 
 namespace kavio {
@@ -43,40 +42,15 @@ void SqliteRepository::release()
     m_db.close();
 }
 
-SaveResult SqliteRepository::storeFirst(const SegmentInfo &segment, qint32 person, const QDate &day, const QTime &time,
-                                        const SegmentReading &values)
+void SqliteRepository::run(const std::function<void(const DbConnection &)> &work)
 {
-    // The table name is checked before the file is opened.
-    sql::segmentTable(QLatin1String(segment.table));
-    return storeFirstOn(connection(), segment, person, day, time, values);
+    work(connection());
 }
 
-SaveResult SqliteRepository::storeSecond(const SegmentInfo &segment, qint32 person, const QDate &day,
-                                         const SegmentReading &values)
+QString SqliteRepository::latestOfDayLookup(const SegmentInfo &segment) const
 {
     // The write lock taken at the transaction's start keeps the row found.
-    const QString lookup = sql::latestOfDay(QLatin1String(segment.table));
-    return storeSecondOn(connection(), lookup, segment, person, day, values);
-}
-
-bool SqliteRepository::deleteMeasurement(const SegmentInfo &segment, qint32 person, qint64 messId)
-{
-    return deleteMeasurementOn(connection(), segment, person, messId);
-}
-
-QList<Measurement> SqliteRepository::measurements(const SegmentInfo &segment, qint32 person, MeasurementOrder order)
-{
-    return measurementsOn(connection(), segment, person, order);
-}
-
-SegmentCounts SqliteRepository::counts(qint32 person)
-{
-    return countsOn(connection(), person);
-}
-
-std::optional<qint16> SqliteRepository::smallestW50(const SegmentInfo &segment, qint32 person)
-{
-    return smallestW50On(connection(), segment, person);
+    return sql::latestOfDay(QLatin1String(segment.table));
 }
 
 ListRows SqliteRepository::personList(QVector<ListFormatter> formatters, const std::atomic_bool *cancel) const
@@ -88,51 +62,6 @@ ListRows SqliteRepository::personList(QVector<ListFormatter> formatters, const s
 QList<PersonRow> SqliteRepository::persons(const QString &searchText)
 {
     return readPersonList(connection(), searchText);
-}
-
-std::optional<PersonBoxes> SqliteRepository::personDetails(qint32 lfdNr)
-{
-    return readPersonDetails(connection(), lfdNr);
-}
-
-bool SqliteRepository::personPresent(const QString &vorname, const QString &name, const QString &gebDat)
-{
-    return kavio::personPresent(connection(), vorname, name, gebDat);
-}
-
-qint64 SqliteRepository::storePerson(const PersonBoxes &boxes)
-{
-    return kavio::storePerson(connection(), boxes);
-}
-
-void SqliteRepository::deletePerson(qint32 lfdNr)
-{
-    deletePersonWithMeasurements(connection(), lfdNr);
-}
-
-clinical::PersonFacts SqliteRepository::personFacts(qint32 lfdNr)
-{
-    return personFactsOn(connection(), lfdNr);
-}
-
-bool SqliteRepository::setPersonFacts(qint32 lfdNr, const clinical::PersonFacts &facts)
-{
-    return setPersonFactsOn(connection(), lfdNr, facts);
-}
-
-std::optional<Person> SqliteRepository::findPracticePerson(const PracticePerson &patient)
-{
-    return findPracticePersonOn(connection(), patient);
-}
-
-Person SqliteRepository::addPracticePerson(const PracticePerson &patient)
-{
-    return addPracticePersonOn(connection(), patient);
-}
-
-QString SqliteRepository::practiceNumber(qint32 lfdNr)
-{
-    return practiceNumberOn(connection(), lfdNr);
 }
 
 } // namespace kavio
