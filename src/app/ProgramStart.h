@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/frmSplash.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/QtFileDialogs.h"
+#include "platform/QtLongWork.h"
 #include "platform/QtPrinters.h"
 #include "platform/QtSerialLine.h"
 #include "platform/RegistrySettings.h"
@@ -23,10 +25,11 @@ struct SystemParts {
     QtFileDialogs dialogs;
     DesktopShell shell;
     SystemClock clock;
+    QtLongWork longWork{applicationTitle()};
 
     Platform platform(Messages &messages, const ProgramFolder &folder)
     {
-        return {&messages, &settings, &serial, &printers, &dialogs, &shell, &clock, &folder};
+        return {&messages, &settings, &serial, &printers, &dialogs, &shell, &clock, &folder, &longWork};
     }
 };
 

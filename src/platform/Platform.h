@@ -14,6 +14,7 @@ class FileDialogs;
 class Shell;
 class Clock;
 class ProgramFolder;
+class LongWork;
 
 // A factory for print jobs: every print-out asks for a fresh printer.
 class PrinterFactory {
@@ -42,6 +43,7 @@ struct Platform {
     Shell *shell = nullptr;
     Clock *clock = nullptr;
     const ProgramFolder *folder = nullptr;
+    LongWork *longWork = nullptr;
 };
 
 } // namespace kavio

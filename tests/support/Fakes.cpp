@@ -1,5 +1,7 @@
 #include "Fakes.h"
 
+#include <exception>
+#include <thread>
 #include <utility>
 
 namespace kavio::test {
@@ -140,6 +142,22 @@ QString FakeFileDialogs::chooseSaveFile(const QString &proposedPath, const QStri
     prompts << title;
     lastFilter = filter;
     return saveAnswer;
+}
+
+void RecordingLongWork::run(const QString &text, const std::function<void()> &work)
+{
+    texts << text;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace kavio::test

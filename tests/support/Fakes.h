@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/LongWork.h"
 #include "platform/Messages.h"
 #include "platform/RegFile.h"
 #include "platform/SerialLine.h"
@@ -139,6 +140,14 @@ public:
     explicit FixedClock(QDateTime t = QDateTime(QDate(2026, 12, 6), QTime(10, 30, 0))) : time(std::move(t)) {}
     QDateTime now() const override { return time; }
     QDateTime time;
+};
+
+// Records what each long work said and runs it on a thread of its own, as the program
+// does, so work that touches the window's thread fails here too.
+class RecordingLongWork final : public LongWork {
+public:
+    void run(const QString &text, const std::function<void()> &work) override;
+    QStringList texts;
 };
 
 } // namespace kavio::test

@@ -18,7 +18,8 @@ TestBed::TestBed(const Options &options)
 {
     folder = std::make_unique<ProgramFolder>(dir.path());
     printers = std::make_unique<FakePrinters>(path(QStringLiteral("print.pdf")));
-    platform = Platform{&messages, &settings, &serial, printers.get(), &dialogs, &shell, &clock, folder.get()};
+    platform =
+        Platform{&messages, &settings, &serial, printers.get(), &dialogs, &shell, &clock, folder.get(), &longWork};
 
     settings.setAppSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Vers"), QStringLiteral("CurrentVersion"),
                            QStringLiteral("5.4"));

@@ -44,6 +44,7 @@ public:
     FakeFileDialogs dialogs;
     FakeShell shell;
     FixedClock clock;
+    RecordingLongWork longWork;
     std::unique_ptr<ProgramFolder> folder;
     std::unique_ptr<FakePrinters> printers;
     Platform platform;
