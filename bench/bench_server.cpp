@@ -164,8 +164,10 @@ void BM_FillPersonList(benchmark::State &state)
 }
 BENCHMARK(BM_FillPersonList)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// One keystroke in the person window of delete mode: the persons of the segment database
-// whose surname starts with the text, shown.
+// One keystroke's refill of the person window's list from the segment database (the
+// list of delete mode): the persons whose surname starts with the text, shown. The host's
+// person database of import mode is a local file on every workstation and is measured in
+// bench_persons.
 void BM_SearchAsYouType(benchmark::State &state)
 {
     const int engine = int(state.range(0)) / 10;
@@ -180,7 +182,7 @@ void BM_SearchAsYouType(benchmark::State &state)
     window.show();
     window.findChild<QLineEdit *>(QStringLiteral("TXT_Archiv_Suche_0"))->setText(QString::fromUtf8(prefix));
     for (auto _ : state) {
-        window.fillArchivBIA();
+        window.fillArchivSegmente();
         QApplication::processEvents();
     }
     bImportModus = true;

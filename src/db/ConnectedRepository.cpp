@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/SegmentOperations.h"
+#include "db/ServerConnectionLost.h"
 #include "db/Statements.h"
 #include "persons/PersonAdmin.h"
 
@@ -12,14 +13,41 @@ SaveResult ConnectedRepository::storeFirst(const SegmentInfo &segment, qint32 pe
 {
     // The table name is checked before the database is opened.
     sql::segmentTable(QLatin1String(segment.table));
-    return on([&](const DbConnection &db) { return storeFirstOn(db, segment, person, day, time, values); });
+    return settled(
+        [&] {
+            return on([&](const DbConnection &db) { return storeFirstOn(db, segment, person, day, time, values); });
+        },
+        [&](const DbConnection &db) { return storedFirstOn(db, segment, person, day, time, values); });
 }
 
 SaveResult ConnectedRepository::storeSecond(const SegmentInfo &segment, qint32 person, const QDate &day,
                                             const SegmentReading &values)
 {
     const QString lookup = latestOfDayLookup(segment);
-    return on([&](const DbConnection &db) { return storeSecondOn(db, lookup, segment, person, day, values); });
+    return settled(
+        [&] {
+            return on([&](const DbConnection &db) { return storeSecondOn(db, lookup, segment, person, day, values); });
+        },
+        [&](const DbConnection &db) { return storedSecondOn(db, lookup, segment, person, day, values); });
+}
+
+SaveResult ConnectedRepository::settled(const std::function<SaveResult()> &store, const StoredRow &find)
+{
+    try {
+        return store();
+    } catch (const ServerConnectionLost &lost) {
+        if (!lost.outcomeUnknown())
+            throw;
+        const std::optional<qint64> row = settleLostCommit(lost, find);
+        if (!row)
+            throw ServerConnectionLost(lost, false);
+        return {SaveOutcome::Stored, *row};
+    }
+}
+
+std::optional<qint64> ConnectedRepository::settleLostCommit(const ServerConnectionLost &lost, const StoredRow &)
+{
+    throw lost;
 }
 
 bool ConnectedRepository::deleteMeasurement(const SegmentInfo &segment, qint32 person, qint64 messId)

@@ -7,6 +7,7 @@
 namespace kavio {
 
 class DbConnection;
+class ServerConnectionLost;
 
 // The operations that read and write the same way on every engine, run on the connection
 // an engine keeps for the window's thread. An engine opens that connection (run), names
@@ -37,6 +38,15 @@ protected:
     virtual void run(const std::function<void(const DbConnection &)> &work) = 0;
     // The statement finding the person's latest row of the day (Datum, FKTN -> MessID).
     virtual QString latestOfDayLookup(const SegmentInfo &segment) const = 0;
+    // A store's commit lost its answer (lost): find, run once the database can be asked
+    // again, tells the row the store wrote, nullopt when it is not there. Throws lost again
+    // when the database cannot be asked. A file never loses a commit's answer.
+    using StoredRow = std::function<std::optional<qint64>(const DbConnection &)>;
+    virtual std::optional<qint64> settleLostCommit(const ServerConnectionLost &lost, const StoredRow &find);
+
+    // store's result; when its commit lost its answer, Stored or ServerConnectionLost as
+    // settleLostCommit finds the row.
+    SaveResult settled(const std::function<SaveResult()> &store, const StoredRow &find);
 
     // work's result, computed on the connection.
     template <typename Work> auto on(Work &&work)

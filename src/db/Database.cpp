@@ -38,9 +38,9 @@ sqlite3 *engineHandle(const QSqlDatabase &db)
 std::atomic<quint64> DbConnection::s_opened{0};
 
 DbConnection::DbConnection(DbConnection &&other) noexcept
-    : m_name(std::exchange(other.m_name, {})), m_path(std::exchange(other.m_path, {})),
-      m_server(std::exchange(other.m_server, false))
-{}
+{
+    *this = std::move(other);
+}
 
 DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
 {
@@ -48,7 +48,9 @@ DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
         close();
         m_name = std::exchange(other.m_name, {});
         m_path = std::exchange(other.m_path, {});
-        m_server = std::exchange(other.m_server, false);
+        m_server = std::exchange(other.m_server, {});
+        m_serverProcess = std::exchange(other.m_serverProcess, 0);
+        m_broken = std::exchange(other.m_broken, false);
     }
     return *this;
 }
@@ -68,6 +70,9 @@ void DbConnection::close()
     }
     QSqlDatabase::removeDatabase(m_name);
     m_name.clear();
+    m_server.reset();
+    m_serverProcess = 0;
+    m_broken = false;
 }
 
 QSqlDatabase DbConnection::db() const
@@ -150,15 +155,22 @@ void DbConnection::begin() const
 void DbConnection::commit() const
 {
     QSqlQuery q(db());
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-        const KavioError e = KavioError::fromSql(q.lastError());
-        rollback();
-        throw e;
+    if (q.exec(QStringLiteral("COMMIT")))
+        return;
+    const KavioError e = KavioError::fromSql(q.lastError());
+    q = QSqlQuery();
+    if (m_server) {
+        commitFailedOnServer(e);
+        return;
     }
+    rollback();
+    throw e;
 }
 
 void DbConnection::rollback() const
 {
+    if (!db().isOpen())
+        return; // a server connection already cut off: the server rolled back
     QSqlQuery q(db());
     q.exec(QStringLiteral("ROLLBACK"));
 }

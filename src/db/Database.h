@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -12,6 +13,7 @@ namespace kavio {
 struct Platform;
 struct ServerAddress;
 class Messages;
+class KavioError;
 
 enum class OpenMode { ReadWrite, ReadOnly };
 
@@ -37,8 +39,12 @@ public:
     static quint64 openedCount() { return s_opened.load(std::memory_order_relaxed); }
 
     bool isOpen() const { return !m_name.isEmpty(); }
+    // Open and not known to be cut off from its server (see commit on a server).
+    bool usable() const { return isOpen() && !m_broken; }
     // A PostgreSQL connection rather than an SQLite file.
-    bool isServer() const { return m_server; }
+    bool isServer() const { return m_server != nullptr; }
+    // The server's process serving this connection (0 for a file).
+    int serverProcess() const { return m_serverProcess; }
     QSqlDatabase db() const;
     const QString &path() const { return m_path; }
     void close();
@@ -52,6 +58,8 @@ public:
     void run(const QString &sql) const;
 
     // Runs fn inside one transaction: committed when fn returns, rolled back when it throws.
+    // On a server whose connection breaks at the commit, ServerConnectionLost is thrown with
+    // the outcome unknown, and the connection is no longer usable.
     template <typename Fn> void transaction(Fn &&fn) const
     {
         begin();
@@ -68,12 +76,16 @@ private:
     void begin() const;
     void commit() const;
     void rollback() const;
+    // ServerConnection.cpp: tells a refused commit from one cut off on its way.
+    void commitFailedOnServer(const KavioError &failure) const;
 
     static std::atomic<quint64> s_opened;
 
     QString m_name;
     QString m_path;
-    bool m_server = false;
+    std::shared_ptr<const ServerAddress> m_server;
+    int m_serverProcess = 0;
+    mutable bool m_broken = false;
 };
 
 // The engine's own handle of an open SQLite connection; nullptr for anything else.

@@ -3,10 +3,15 @@
 #include "app/Errors.h"
 #include "app/Log.h"
 #include "db/SegmentOperations.h"
+#include "db/ServerConnectionLost.h"
 #include "db/ServerListRows.h"
 #include "db/ServerSchema.h"
 #include "db/ServerStatements.h"
 #include "db/Statements.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -18,16 +23,20 @@ PostgresRepository::PostgresRepository(ServerAddress address) : m_address(std::m
 
 const DbConnection &PostgresRepository::connection()
 {
-    if (m_db.isOpen())
+    if (m_db.usable())
         return m_db;
+    const bool reconnecting = m_db.isOpen();
+    release();
     DbConnection db = DbConnection::openServer(m_address);
     ensureServerSchema(db, m_address.schema);
-    QSqlQuery process = db.exec(sql::server::serverProcess());
-    m_serverProcess = process.next() ? process.value(0).toString() : QString();
-    process = QSqlQuery();
+    m_serverProcess = QString::number(db.serverProcess());
     m_db = std::move(db);
-    if (m_changed && !m_listener.isOpen())
+    if (m_changed) {
         listen();
+        // What the others changed while this workstation was cut off was not announced to it.
+        if (reconnecting)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), m_changed, Qt::QueuedConnection);
+    }
     return m_db;
 }
 
@@ -61,8 +70,13 @@ void PostgresRepository::run(const std::function<void(const DbConnection &)> &wo
     const DbConnection &db = connection();
     try {
         work(db);
-    } catch (const KavioError &) {
-        dropIfLost();
+    } catch (const ServerConnectionLost &) {
+        m_lostProcess = m_db.serverProcess();
+        release();
+        throw;
+    } catch (const KavioError &e) {
+        if (dropIfLost())
+            throw ServerConnectionLost(e, false); // cut off before the commit: rolled back
         throw;
     }
 }
@@ -74,14 +88,38 @@ QString PostgresRepository::latestOfDayLookup(const SegmentInfo &segment) const
     return sql::server::latestOfDayLocked(QLatin1String(segment.table));
 }
 
-void PostgresRepository::dropIfLost()
+std::optional<qint64> PostgresRepository::settleLostCommit(const ServerConnectionLost &lost, const StoredRow &find)
+{
+    const QDeadlineTimer deadline(std::chrono::seconds(m_address.commitCheckSeconds));
+    QString problem;
+    do {
+        try {
+            const DbConnection &db = connection();
+            if (m_lostProcess) {
+                db.exec(sql::server::endOpenSession(), {m_lostProcess});
+                while (db.exec(sql::server::sessionOpen(), {m_lostProcess}).next() && !deadline.hasExpired())
+                    QThread::msleep(20);
+                m_lostProcess = 0;
+            }
+            return find(db);
+        } catch (const KavioError &e) {
+            problem = e.description();
+            release();
+        }
+        QThread::msleep(250);
+    } while (!deadline.hasExpired());
+    qCWarning(lcServer) << "Ob die Messung gespeichert wurde, ließ sich nicht klären:" << problem;
+    throw lost;
+}
+
+bool PostgresRepository::dropIfLost()
 {
     QSqlQuery probe(m_db.db());
-    if (!probe.exec(QStringLiteral("SELECT 1"))) {
-        probe = QSqlQuery();
-        m_db.close();
-        m_listener.close();
-    }
+    if (m_db.db().isOpen() && probe.exec(QStringLiteral("SELECT 1")))
+        return false;
+    probe = QSqlQuery();
+    release();
+    return true;
 }
 
 void PostgresRepository::release()

@@ -151,6 +151,38 @@ SaveResult storeSecondOn(const DbConnection &db, const QString &lookup, const Se
     return result;
 }
 
+std::optional<qint64> storedFirstOn(const DbConnection &db, const SegmentInfo &segment, qint32 person, const QDate &day,
+                                    const QTime &time, const SegmentReading &values)
+{
+    const Impedance &at5 = values[Frequency::kHz5];
+    const Impedance &at50 = values[Frequency::kHz50];
+    const Impedance &at100 = values[Frequency::kHz100];
+    QSqlQuery q = db.exec(sql::firstMeasurementsLike(QLatin1String(segment.table)),
+                          {person, isoDate(day), storedTime(time), stored(at5.r), stored(at50.r), stored(at100.r),
+                           stored(at5.xc), stored(at50.xc), stored(at100.xc)});
+    return q.next() ? std::optional<qint64>(q.value(0).toLongLong()) : std::nullopt;
+}
+
+std::optional<qint64> storedSecondOn(const DbConnection &db, const QString &lookup, const SegmentInfo &segment,
+                                     qint32 person, const QDate &day, const SegmentReading &values)
+{
+    QSqlQuery latest = db.exec(lookup, {isoDate(day), person});
+    if (!latest.next())
+        return std::nullopt;
+    const qint64 messId = latest.value(0).toLongLong();
+    latest.finish();
+    QSqlQuery q = db.exec(sql::secondValuesOf(QLatin1String(segment.table)), {messId});
+    if (!q.next())
+        return std::nullopt;
+    for (Frequency f : kFrequencies) {
+        const QVariant held = q.value(static_cast<int>(f));
+        const std::optional<qint16> wanted = values[f].r;
+        if (held.isNull() != !wanted || (wanted && held.toInt() != *wanted))
+            return std::nullopt;
+    }
+    return messId;
+}
+
 bool deleteMeasurementOn(const DbConnection &db, const SegmentInfo &segment, qint32 person, qint64 messId)
 {
     const QString statement = sql::deleteMeasurement(QLatin1String(segment.table));

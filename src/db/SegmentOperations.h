@@ -15,6 +15,13 @@ SaveResult storeFirstOn(const DbConnection &db, const SegmentInfo &segment, qint
 // locks that row with it, so no other workstation changes or deletes it meanwhile.
 SaveResult storeSecondOn(const DbConnection &db, const QString &lookup, const SegmentInfo &segment, qint32 person,
                          const QDate &day, const SegmentReading &values);
+// What became of a store whose commit lost its answer, looked up afterwards: the row
+// storeFirstOn would have written (nullopt when there is none).
+std::optional<qint64> storedFirstOn(const DbConnection &db, const SegmentInfo &segment, qint32 person, const QDate &day,
+                                    const QTime &time, const SegmentReading &values);
+// The day's latest row when it holds the second values storeSecondOn would have written.
+std::optional<qint64> storedSecondOn(const DbConnection &db, const QString &lookup, const SegmentInfo &segment,
+                                     qint32 person, const QDate &day, const SegmentReading &values);
 bool deleteMeasurementOn(const DbConnection &db, const SegmentInfo &segment, qint32 person, qint64 messId);
 QList<Measurement> measurementsOn(const DbConnection &db, const SegmentInfo &segment, qint32 person,
                                   MeasurementOrder order);

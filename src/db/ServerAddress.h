@@ -14,6 +14,9 @@ struct ServerAddress {
     // The program's tables lie in a schema of their own, so a practice database may hold
     // other things beside them.
     QString schema = QStringLiteral("kavio");
+    // How long a store whose commit lost its answer is looked for on a fresh connection,
+    // while the server comes back (a restart takes a few seconds).
+    int commitCheckSeconds = 15;
 };
 
 // A schema name the program puts into statement text: lower-case ASCII letters, digits

@@ -1,6 +1,8 @@
 #include "app/Errors.h"
 #include "db/Database.h"
 #include "db/ServerAddress.h"
+#include "db/ServerConnectionLost.h"
+#include "db/ServerStatements.h"
 
 #include <QAtomicInteger>
 #include <QRegularExpression>
@@ -22,6 +24,19 @@ QString nextServerConnectionName()
 
 } // namespace
 
+void DbConnection::commitFailedOnServer(const KavioError &failure) const
+{
+    QSqlQuery probe(db());
+    if (db().isOpen() && probe.exec(QStringLiteral("SELECT 1"))) {
+        // The server is there and refused the commit: the transaction was rolled back.
+        throw failure;
+    }
+    // The commit may have reached the server before the connection broke: whoever knows
+    // what the transaction wrote may look whether it is there.
+    m_broken = true;
+    throw ServerConnectionLost(failure, true);
+}
+
 bool isPlainSchemaName(const QString &name)
 {
     static const QRegularExpression plain(QStringLiteral("^[a-z][a-z0-9_]{0,62}$"));
@@ -37,7 +52,7 @@ DbConnection DbConnection::openServer(const ServerAddress &address)
     DbConnection c;
     c.m_name = nextServerConnectionName();
     c.m_path = QStringLiteral("%1:%2/%3").arg(address.host).arg(address.port).arg(address.database);
-    c.m_server = true;
+    c.m_server = std::make_shared<const ServerAddress>(address);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), c.m_name);
         db.setHostName(address.host);
@@ -47,7 +62,7 @@ DbConnection DbConnection::openServer(const ServerAddress &address)
         db.setConnectOptions(
             QStringLiteral("connect_timeout=%1;application_name=KavioSegment").arg(kConnectTimeoutSeconds));
         if (!db.open()) {
-            const KavioError e = KavioError::fromSql(db.lastError());
+            const ServerConnectionLost e(KavioError::fromSql(db.lastError()), false);
             db = QSqlDatabase();
             c.close();
             throw e;
@@ -58,6 +73,8 @@ DbConnection DbConnection::openServer(const ServerAddress &address)
         c.run(QStringLiteral("SET search_path TO %1, public").arg(address.schema));
         // The server's notices ("already exists, skipping") are no news to the operator.
         c.run(QStringLiteral("SET client_min_messages TO warning"));
+        QSqlQuery process = c.exec(sql::server::serverProcess());
+        c.m_serverProcess = process.next() ? process.value(0).toInt() : 0;
     } catch (const KavioError &) {
         c.close();
         throw;

@@ -113,6 +113,17 @@ QString serverProcess()
     return QStringLiteral("SELECT pg_backend_pid()");
 }
 
+QString endOpenSession()
+{
+    return QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                          "WHERE pid = ? AND usename = current_user AND state LIKE 'idle in transaction%'");
+}
+
+QString sessionOpen()
+{
+    return QStringLiteral("SELECT 1 FROM pg_stat_activity WHERE pid = ?");
+}
+
 QString latestOfDayLocked(const QString &seg)
 {
     return sql::latestOfDay(seg) + QStringLiteral(" FOR UPDATE");

@@ -27,6 +27,11 @@ QStringList schemaStatements();
 QString changeChannel(const QString &schema);
 // The server process of this connection: one row.
 QString serverProcess();
+// Ends a session of this user that still holds a transaction open (pid): its transaction
+// is rolled back.
+QString endOpenSession();
+// One row while that session is still there.
+QString sessionOpen();
 
 // The day's latest row of a person, locked until the transaction ends: Datum, FKTN -> MessID.
 QString latestOfDayLocked(const QString &seg);

@@ -34,6 +34,20 @@ QString storeSecondMeasurement(const QString &seg)
     return QStringLiteral("UPDATE %1 SET W50N = ?, W5N = ?, W100N = ? WHERE MessID = ?").arg(segmentTable(seg));
 }
 
+QString firstMeasurementsLike(const QString &seg)
+{
+    return QStringLiteral("SELECT MessID FROM %1 WHERE FKTN = ? AND Datum = ? AND Uhrzeit = ? "
+                          "AND W5 IS NOT DISTINCT FROM ? AND W50 IS NOT DISTINCT FROM ? "
+                          "AND W100 IS NOT DISTINCT FROM ? AND Xc5 IS NOT DISTINCT FROM ? "
+                          "AND Xc50 IS NOT DISTINCT FROM ? AND Xc100 IS NOT DISTINCT FROM ? ORDER BY MessID DESC")
+        .arg(segmentTable(seg));
+}
+
+QString secondValuesOf(const QString &seg)
+{
+    return QStringLiteral("SELECT W5N, W50N, W100N FROM %1 WHERE MessID = ?").arg(segmentTable(seg));
+}
+
 QString measurementsOf(const QString &seg, RowOrder order)
 {
     static const char *const orders[] = {

@@ -17,6 +17,11 @@ QString insertMeasurement(const QString &seg);
 QString latestOfDay(const QString &seg);
 // Second measurement into one row: W50N, W5N, W100N, MessID.
 QString storeSecondMeasurement(const QString &seg);
+// The rows of a person, day and time holding the six first values as stored (NULL for a
+// value not taken): FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100 -> MessID.
+QString firstMeasurementsLike(const QString &seg);
+// The second values of one row: MessID -> W5N, W50N, W100N.
+QString secondValuesOf(const QString &seg);
 // A person's rows: FKTN -> MessID, FKTN, Datum, Uhrzeit, W5, W50, W100, Xc5, Xc50, Xc100,
 // W5N, W50N, W100N. Newest first (the list), oldest first (trend charts) or by day and
 // entry (comparison).

@@ -1,6 +1,7 @@
 // Measurement storage and manual entry.
 #include "app/Conversions.h"
 #include "app/Errors.h"
+#include "db/ServerConnectionLost.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "ui_frmMain.h"
@@ -17,6 +18,24 @@ const QString kNoValues = QStringLiteral("Bitte geben Sie Messwerte ein!");
 const QString kNoFirstMeasurement =
     QStringLiteral("Sie haben zu dieser Person heute noch keine erste Messung gemacht!");
 const QString kInvalidDate = QStringLiteral("Bitte geben Sie ein gültiges Datum ein!");
+
+// The server went away while a measurement was being stored. The operator learns whether
+// it was stored; the values stay in the window either way.
+QString cutOffText(const ServerConnectionLost &e)
+{
+    const QString server = QStringLiteral("\n\nMeldung des Servers: ") + e.description().trimmed();
+    if (e.outcomeUnknown())
+        return QStringLiteral("Die Verbindung zum Datenbankserver ist beim Speichern abgebrochen, und der Server ist "
+                              "noch nicht wieder erreichbar. Ob die Messung gespeichert wurde, ist deshalb nicht "
+                              "bekannt.\nDie Werte bleiben im Fenster. Bitte sehen Sie in der Messungsliste nach, "
+                              "sobald der Server wieder erreichbar ist, und speichern Sie nur, wenn die Messung dort "
+                              "fehlt.") +
+               server;
+    return QStringLiteral("Die Messung wurde nicht gespeichert: Die Verbindung zum Datenbankserver ist "
+                          "unterbrochen.\nDie Werte bleiben im Fenster. Bitte speichern Sie erneut, sobald der "
+                          "Server wieder erreichbar ist.") +
+           server;
+}
 
 } // namespace
 
@@ -99,6 +118,8 @@ void frmMain::SaveSecondMessung(const SegmentReading &values)
         }
         Ausblenden_EinOderZwei();
         Ausblenden_Speicherknoepfe();
+    } catch (const ServerConnectionLost &) {
+        throw; // the window stays as it is, for another attempt
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("SaveSecondMessung"), kForm));
     }
@@ -135,6 +156,8 @@ void frmMain::cmdSaveMess_Click()
         }
         ui->cmdSaveMess->setVisible(false);
         fillGRDMessungen();
+    } catch (const ServerConnectionLost &e) {
+        m_platform.messages->stop(cutOffText(e));
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, procedure, kForm));
     }
@@ -149,6 +172,10 @@ void frmMain::cmdZweiteMessungSpeichern_Click()
         m_session->setUnsaved(false);
         ui->cmdMesswerte->setEnabled(true);
         ui->cmdPatientAuswahl->setEnabled(true);
+    } catch (const ServerConnectionLost &e) {
+        // Unlike a refusal, a lost connection keeps the second measurement due: releasing
+        // the window would let the operator go on to another person and lose the values.
+        m_platform.messages->stop(cutOffText(e));
     } catch (const KavioError &e) {
         m_platform.messages->plain(errorForm(e, QStringLiteral("cmdZweiteMessungSpeichern_Click"), kForm));
     }
