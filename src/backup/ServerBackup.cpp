@@ -1,6 +1,10 @@
 #include "backup/ServerBackup.h"
 
+#include "app/Errors.h"
+#include "app/Log.h"
 #include "backup/BackupFiles.h"
+#include "db/Database.h"
+#include "db/ServerStatements.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,6 +69,18 @@ ToolRun runTool(const QString &tool, const QStringList &arguments)
     return run;
 }
 
+// The other workstations read their lists and counts again. pg_restore announces nothing
+// itself: the triggers come after the rows. The restore stands when this fails.
+void announceRestore(const ServerAddress &server)
+{
+    try {
+        const DbConnection db = DbConnection::openServer(server);
+        db.exec(sql::server::announceAllChanged(), {sql::server::changeChannel(server.schema)});
+    } catch (const KavioError &e) {
+        qCWarning(lcWindow) << "Wiederherstellung den anderen Arbeitsplätzen nicht gemeldet:" << e.description();
+    }
+}
+
 } // namespace
 
 QString serverBackupFileName(const QDate &day)
@@ -91,6 +107,11 @@ ServerToolResult dumpServerSchema(const ServerAddress &server, const QString &ta
     if (!temp.open())
         return failed(QStringLiteral("Im Ordner %1 kann keine Datei angelegt werden (%2).")
                           .arg(shown(folder), temp.errorString()));
+    // pg_dump keeps the mode of the file it writes into: others at the practice must be
+    // able to restore the backup.
+    QString why;
+    if (!giveBackupItsMode(temp, target, &why))
+        return failed(why);
     temp.close();
     const ToolRun run =
         runTool(QStringLiteral("pg_dump"), connectionOptions(server) << QStringLiteral("--format=custom")
@@ -98,7 +119,6 @@ ServerToolResult dumpServerSchema(const ServerAddress &server, const QString &ta
                                                                      << QStringLiteral("--dbname=") + server.database);
     if (!run.ok)
         return failed(run.error);
-    QString why;
     if (!moveBackupIntoPlace(temp.fileName(), target, true, &why))
         return failed(why);
     temp.setAutoRemove(false);
@@ -120,12 +140,9 @@ ServerToolResult checkServerBackup(const ServerAddress &server, const QString &f
     return {true, {}};
 }
 
-ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen, const QString &safetyDump,
-                                          const std::function<void()> &release)
+ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen, const QString &safetyDump)
 {
     ServerRestoreResult r;
-    if (release)
-        release();
     const ServerToolResult kept = dumpServerSchema(server, safetyDump);
     if (!kept.ok) {
         r.error = QStringLiteral("Die bisherigen Daten konnten nicht aufbewahrt werden: ") + kept.error;
@@ -143,6 +160,7 @@ ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QSt
         return r;
     }
     r.ok = r.liveChanged = true;
+    announceRestore(server);
     return r;
 }
 

@@ -113,6 +113,11 @@ QString serverProcess()
     return QStringLiteral("SELECT pg_backend_pid()");
 }
 
+QString announceAllChanged()
+{
+    return QStringLiteral("SELECT pg_notify(?, '* ' || pg_backend_pid())");
+}
+
 QString latestOfDayLocked(const QString &seg)
 {
     return sql::latestOfDay(seg) + QStringLiteral(" FOR UPDATE");

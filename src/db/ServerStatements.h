@@ -27,6 +27,9 @@ QStringList schemaStatements();
 QString changeChannel(const QString &schema);
 // The server process of this connection: one row.
 QString serverProcess();
+// Announces on the channel (bound value) that every table changed, after a restore: the
+// payload as the triggers write it, "* <server process>".
+QString announceAllChanged();
 
 // The day's latest row of a person, locked until the transaction ends: Datum, FKTN -> MessID.
 QString latestOfDayLocked(const QString &seg);
