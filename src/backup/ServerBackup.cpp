@@ -6,6 +6,7 @@
 #include "db/Database.h"
 #include "db/ServerStatements.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -67,6 +68,23 @@ ToolRun runTool(const QString &tool, const QStringList &arguments)
     }
     run.ok = true;
     return run;
+}
+
+// The highest version in the rows of the version table as pg_restore writes them: the lines
+// between "COPY ... FROM stdin;" and "\.". 0 when there are none.
+int storedSchemaVersion(const QString &script)
+{
+    int highest = 0;
+    bool inRows = false;
+    for (const QString &line : script.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("COPY ")))
+            inRows = true;
+        else if (line == QLatin1String("\\."))
+            inRows = false;
+        else if (inRows)
+            highest = std::max(highest, line.trimmed().toInt());
+    }
+    return highest;
 }
 
 // The other workstations read their lists and counts again. pg_restore announces nothing
@@ -137,6 +155,20 @@ ServerToolResult checkServerBackup(const ServerAddress &server, const QString &f
     if (!run.output.contains(QStringLiteral(" TABLE %1 teilnehmer ").arg(server.schema)))
         return failed(
             QStringLiteral("Die Datei %1 enthält keine Segmentdaten des Schemas %2.").arg(shown(file), server.schema));
+    // Restored, a schema of a newer program version would be refused at the next
+    // operation: it is refused here, while the data are still in place.
+    const ToolRun version = runTool(QStringLiteral("pg_restore"),
+                                    {QStringLiteral("--data-only"), QStringLiteral("--schema=") + server.schema,
+                                     QStringLiteral("--table=kavio_schema_version"), QStringLiteral("--file=-"), file});
+    if (!version.ok)
+        return failed(version.error);
+    const int stored = storedSchemaVersion(version.output);
+    if (stored > sql::server::kServerSchemaVersion)
+        return failed(QStringLiteral("Die Datei %1 stammt aus einer neueren Programmversion (Datenbankversion %2, "
+                                     "dieses Programm kennt bis Version %3).")
+                          .arg(shown(file))
+                          .arg(stored)
+                          .arg(sql::server::kServerSchemaVersion));
     return {true, {}};
 }
 

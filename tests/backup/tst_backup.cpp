@@ -296,8 +296,8 @@ private slots:
 
     // With the database on a server, as an operator without special rights: the tools run
     // as long work and write backups others can read. A dump of the program's tables in
-    // another schema and a safety dump that cannot be written restore nothing and say so;
-    // a restore is announced to the other workstations at once.
+    // another schema or of a newer program version and a safety dump that cannot be written
+    // restore nothing and say so; a restore is announced to the other workstations at once.
     void serverRestoreWalk()
     {
         KAVIO_TEST_SERVER(server);
@@ -326,12 +326,19 @@ private slots:
         QCOMPARE(store(elsewhere, 3), SaveOutcome::Stored);
         const QString foreignDump = bed.path(QStringLiteral("05-12-2026_Segmente.dump"));
         QVERIFY(dumpServerSchema(foreign.address(), foreignDump).ok);
+        const QString newer = bed.path(QStringLiteral("04-12-2026_Segmente.dump"));
+        schema.scalar(QStringLiteral("INSERT INTO kavio_schema_version VALUES (2)"));
+        QVERIFY(dumpServerSchema(schema.address(), newer).ok);
+        schema.scalar(QStringLiteral("DELETE FROM kavio_schema_version WHERE version = 2"));
         const QString readOnly = bed.path(QStringLiteral("nur_lesen/06-12-2026_Segmente.dump"));
         QVERIFY(QDir().mkpath(QFileInfo(readOnly).path()) && QFile::copy(backup, readOnly));
         QFile::setPermissions(QFileInfo(readOnly).path(), QFileDevice::Permissions(0x5555));
         const QList<std::pair<QString, QString>> refused{
             {foreignDump, kKeineSicherung + QStringLiteral("\nDie Datei %1 enthält keine Segmentdaten des Schemas %2.")
                                                 .arg(foreignDump, schema.address().schema)},
+            {newer, kKeineSicherung + QStringLiteral("\nDie Datei %1 stammt aus einer neueren Programmversion "
+                                                     "(Datenbankversion 2,")
+                                          .arg(newer)},
             {readOnly, QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\nDie bisherigen Daten konnten "
                                       "nicht aufbewahrt werden: Im Ordner %1 kann keine Datei angelegt werden")
                            .arg(QFileInfo(readOnly).path())}};
@@ -346,8 +353,8 @@ private slots:
             }
             const QString shown = bed.messages.last().text;
             QVERIFY2(shown.startsWith(message) && bed.messages.last().icon == MsgIcon::Stop &&
-                         (chosen == foreignDump || shown.endsWith(QStringLiteral("\nDie bisherigen Daten sind "
-                                                                                 "unverändert."))),
+                         (chosen != readOnly || shown.endsWith(QStringLiteral("\nDie bisherigen Daten sind "
+                                                                              "unverändert."))),
                      qPrintable(shown));
             QCOMPARE(rows(), 2);
             QCOMPARE(entriesOf(QFileInfo(chosen).path()), files);
