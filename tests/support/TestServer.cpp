@@ -25,7 +25,7 @@ std::optional<ServerAddress> parseAddress(const QString &line)
 
 } // namespace
 
-void chooseServer(FakeSettings &settings, const ServerAddress &server)
+void chooseServerDatabase(FakeSettings &settings, const ServerAddress &server)
 {
     const QStringList pairs{
         "Art",       "PostgreSQL",    "Server",   server.host, "Port",   QString::number(server.port),

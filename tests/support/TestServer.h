@@ -13,7 +13,7 @@ class FakeSettings;
 // Empty, with why filled in, when neither names a server.
 std::optional<ServerAddress> testServerAddress(QString *why);
 // The workstation's own settings name the server's schema as its database.
-void chooseServer(FakeSettings &settings, const ServerAddress &server);
+void chooseServerDatabase(FakeSettings &settings, const ServerAddress &server);
 // KAVIO_PG_SKIP=1: server tests are skipped instead of failing without a server.
 bool serverTestsOptedOut();
 
