@@ -367,6 +367,11 @@ QString backupTempTemplate(const QString &folder)
     return tempTemplate(folder);
 }
 
+bool giveBackupItsMode(QFile &temp, const QString &target, QString *error)
+{
+    return takeOverMode(temp, QString(), target, error);
+}
+
 bool moveBackupIntoPlace(const QString &temp, const QString &target, bool overwrite, QString *error)
 {
     return moveIntoPlace(temp, target, overwrite, error);

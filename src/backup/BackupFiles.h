@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+
 namespace kavio {
 
 class FileDialogs;
@@ -26,6 +28,9 @@ QString safetyCopyName(const QDateTime &when);
 // The template of the temporary file a backup is written under in folder: hidden and
 // without a backup name, so a leftover of a crash is never taken for a backup.
 QString backupTempTemplate(const QString &folder);
+// Gives the open temporary file of a backup written by another program the mode it is to
+// have in place: a replaced file's mode and (where allowed) owner, else a new file's.
+bool giveBackupItsMode(QFile &temp, const QString &target, QString *error);
 // Renames the finished temporary file to target in one durable step (the target is the old
 // file or the new one); with overwrite false an existing target makes it fail.
 bool moveBackupIntoPlace(const QString &temp, const QString &target, bool overwrite, QString *error);

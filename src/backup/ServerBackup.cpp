@@ -1,7 +1,12 @@
 #include "backup/ServerBackup.h"
 
+#include "app/Errors.h"
+#include "app/Log.h"
 #include "backup/BackupFiles.h"
+#include "db/Database.h"
+#include "db/ServerStatements.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -65,6 +70,35 @@ ToolRun runTool(const QString &tool, const QStringList &arguments)
     return run;
 }
 
+// The highest version in the rows of the version table as pg_restore writes them: the lines
+// between "COPY ... FROM stdin;" and "\.". 0 when there are none.
+int storedSchemaVersion(const QString &script)
+{
+    int highest = 0;
+    bool inRows = false;
+    for (const QString &line : script.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("COPY ")))
+            inRows = true;
+        else if (line == QLatin1String("\\."))
+            inRows = false;
+        else if (inRows)
+            highest = std::max(highest, line.trimmed().toInt());
+    }
+    return highest;
+}
+
+// The other workstations read their lists and counts again. pg_restore announces nothing
+// itself: the triggers come after the rows. The restore stands when this fails.
+void announceRestore(const ServerAddress &server)
+{
+    try {
+        const DbConnection db = DbConnection::openServer(server);
+        db.exec(sql::server::announceAllChanged(), {sql::server::changeChannel(server.schema)});
+    } catch (const KavioError &e) {
+        qCWarning(lcWindow) << "Wiederherstellung den anderen Arbeitsplätzen nicht gemeldet:" << e.description();
+    }
+}
+
 } // namespace
 
 QString serverBackupFileName(const QDate &day)
@@ -91,6 +125,11 @@ ServerToolResult dumpServerSchema(const ServerAddress &server, const QString &ta
     if (!temp.open())
         return failed(QStringLiteral("Im Ordner %1 kann keine Datei angelegt werden (%2).")
                           .arg(shown(folder), temp.errorString()));
+    // pg_dump keeps the mode of the file it writes into: others at the practice must be
+    // able to restore the backup.
+    QString why;
+    if (!giveBackupItsMode(temp, target, &why))
+        return failed(why);
     temp.close();
     const ToolRun run =
         runTool(QStringLiteral("pg_dump"), connectionOptions(server) << QStringLiteral("--format=custom")
@@ -98,7 +137,6 @@ ServerToolResult dumpServerSchema(const ServerAddress &server, const QString &ta
                                                                      << QStringLiteral("--dbname=") + server.database);
     if (!run.ok)
         return failed(run.error);
-    QString why;
     if (!moveBackupIntoPlace(temp.fileName(), target, true, &why))
         return failed(why);
     temp.setAutoRemove(false);
@@ -117,15 +155,26 @@ ServerToolResult checkServerBackup(const ServerAddress &server, const QString &f
     if (!run.output.contains(QStringLiteral(" TABLE %1 teilnehmer ").arg(server.schema)))
         return failed(
             QStringLiteral("Die Datei %1 enthält keine Segmentdaten des Schemas %2.").arg(shown(file), server.schema));
+    // Restored, a schema of a newer program version would be refused at the next
+    // operation: it is refused here, while the data are still in place.
+    const ToolRun version = runTool(QStringLiteral("pg_restore"),
+                                    {QStringLiteral("--data-only"), QStringLiteral("--schema=") + server.schema,
+                                     QStringLiteral("--table=kavio_schema_version"), QStringLiteral("--file=-"), file});
+    if (!version.ok)
+        return failed(version.error);
+    const int stored = storedSchemaVersion(version.output);
+    if (stored > sql::server::kServerSchemaVersion)
+        return failed(QStringLiteral("Die Datei %1 stammt aus einer neueren Programmversion (Datenbankversion %2, "
+                                     "dieses Programm kennt bis Version %3).")
+                          .arg(shown(file))
+                          .arg(stored)
+                          .arg(sql::server::kServerSchemaVersion));
     return {true, {}};
 }
 
-ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen, const QString &safetyDump,
-                                          const std::function<void()> &release)
+ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen, const QString &safetyDump)
 {
     ServerRestoreResult r;
-    if (release)
-        release();
     const ServerToolResult kept = dumpServerSchema(server, safetyDump);
     if (!kept.ok) {
         r.error = QStringLiteral("Die bisherigen Daten konnten nicht aufbewahrt werden: ") + kept.error;
@@ -143,6 +192,7 @@ ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QSt
         return r;
     }
     r.ok = r.liveChanged = true;
+    announceRestore(server);
     return r;
 }
 

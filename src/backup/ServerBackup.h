@@ -2,7 +2,6 @@
 
 #include "db/ServerAddress.h"
 
-#include <functional>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -42,9 +41,10 @@ struct ServerRestoreResult {
 };
 
 // Replaces the schema's content by the chosen backup. The data as they are go into
-// safetyDump first; when that fails nothing is restored. release closes the program's
-// connections to the server before pg_restore runs in one transaction.
-ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen, const QString &safetyDump,
-                                          const std::function<void()> &release);
+// safetyDump first; when that fails nothing is restored. pg_restore runs in one
+// transaction; afterwards the workstations listening for changes are told that every
+// table changed. Touches no connection of the caller: it may run on a thread of its own.
+ServerRestoreResult restoreServerDatabase(const ServerAddress &server, const QString &chosen,
+                                          const QString &safetyDump);
 
 } // namespace kavio

@@ -4,6 +4,7 @@
 #include "backup/ServerBackup.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
+#include "platform/LongWork.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 
@@ -40,7 +41,9 @@ void backUpServerDatabase(const Platform &platform, const ServerAddress &server)
         messages.info(kAbgebrochen);
         return;
     }
-    const ServerToolResult result = dumpServerSchema(server, target);
+    ServerToolResult result;
+    platform.longWork->run(QStringLiteral("Die Datenbank wird gesichert …"),
+                           [&] { result = dumpServerSchema(server, target); });
     if (!result.ok) {
         messages.stop(QStringLiteral("Die Sicherung konnte nicht angelegt werden.\n") + result.error);
         return;
@@ -60,8 +63,10 @@ void restoreServerDatabaseCommand(const Platform &platform, const ServerAddress 
         return;
     }
     // Only a backup of this schema may replace its data; a matching name is not enough.
-    const ServerToolResult check =
-        chosen.contains(kServerBackupNameText) ? checkServerBackup(server, chosen) : ServerToolResult{};
+    ServerToolResult check;
+    if (chosen.contains(kServerBackupNameText))
+        platform.longWork->run(QStringLiteral("Die Sicherungsdatei wird geprüft …"),
+                               [&] { check = checkServerBackup(server, chosen); });
     if (!check.ok) {
         messages.stop(QStringLiteral("Diese Datei ist keine Sicherungdatei!") +
                       (check.error.isEmpty() ? QString() : QLatin1Char('\n') + check.error));
@@ -74,7 +79,11 @@ void restoreServerDatabaseCommand(const Platform &platform, const ServerAddress 
     // The dump of the data as they are lies beside the chosen backups.
     const QString safetyDump =
         QFileInfo(chosen).absolutePath() + QLatin1Char('/') + serverSafetyDumpName(platform.clock->now());
-    const ServerRestoreResult result = restoreServerDatabase(server, chosen, safetyDump, release);
+    // The window's connections belong to its thread: closed here, not by the work.
+    release();
+    ServerRestoreResult result;
+    platform.longWork->run(QStringLiteral("Die bisherigen Daten werden aufbewahrt und die Sicherung eingespielt …"),
+                           [&] { result = restoreServerDatabase(server, chosen, safetyDump); });
     reload();
     if (!result.ok) {
         messages.stop(QStringLiteral("Die Datei konnte nicht wiederhergestellt werden.\n") + result.error +

@@ -32,6 +32,9 @@ QString serverProcess();
 QString endOpenSession();
 // One row while that session is still there.
 QString sessionOpen();
+// Announces on the channel (bound value) that every table changed, after a restore: the
+// payload as the triggers write it, "* <server process>".
+QString announceAllChanged();
 
 // The day's latest row of a person, locked until the transaction ends: Datum, FKTN -> MessID.
 QString latestOfDayLocked(const QString &seg);

@@ -2,6 +2,7 @@
 
 #include "app/Errors.h"
 #include "db/Database.h"
+#include "Fakes.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>
@@ -23,6 +24,15 @@ std::optional<ServerAddress> parseAddress(const QString &line)
 }
 
 } // namespace
+
+void chooseServerDatabase(FakeSettings &settings, const ServerAddress &server)
+{
+    const QStringList pairs{
+        "Art",       "PostgreSQL",    "Server",   server.host, "Port",   QString::number(server.port),
+        "Datenbank", server.database, "Benutzer", server.user, "Schema", server.schema};
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+        settings.setOwnSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), pairs[i], pairs[i + 1]);
+}
 
 bool serverTestsOptedOut()
 {

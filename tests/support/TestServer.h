@@ -6,10 +6,14 @@
 
 namespace kavio::test {
 
+class FakeSettings;
+
 // The PostgreSQL server of the test run: KAVIO_PG_SERVER ("host port user database"),
 // else the address file KAVIO_PG_ADDRESS_FILE written by scripts/pg-test-server.sh.
 // Empty, with why filled in, when neither names a server.
 std::optional<ServerAddress> testServerAddress(QString *why);
+// The workstation's own settings name the server's schema as its database.
+void chooseServerDatabase(FakeSettings &settings, const ServerAddress &server);
 // KAVIO_PG_SKIP=1: server tests are skipped instead of failing without a server.
 bool serverTestsOptedOut();
 
