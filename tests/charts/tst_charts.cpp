@@ -277,21 +277,20 @@ private slots:
         addDays(QStringLiteral("ArmLi"), 3, 400, other);
         choose(QStringLiteral("ArmLi"));
         click(QStringLiteral("cmdGraph"));
-        const auto choosePerson = [&](qint64 fktn, const QString &name, const QString &vorname) {
-            w->session().choosePerson({qint32(fktn), name, vorname, {}});
-        };
+        const Person anders{qint32(other), QStringLiteral("Anders"), QStringLiteral("Bea"), {}},
+            erika{qint32(person), QStringLiteral("Musterfrau"), QStringLiteral("Erika"), {}};
         const auto printed = [&] {
             QFile::remove(tb->pdfPath());
             click(QStringLiteral("cmdPrintOut"));
             return readPdf(tb->pdfPath()).value(0).words;
         };
-        choosePerson(other, QStringLiteral("Anders"), QStringLiteral("Bea"));
+        w->session().choosePerson(anders);
         QCOMPARE(printed(), QStringList());
         QCOMPARE(msgs.texts, QStringList{"Keine Daten zum Druck vorhanden"});
         click(QStringLiteral("cmdGraph"));
-        choosePerson(person, QStringLiteral("Musterfrau"), QStringLiteral("Erika"));
+        w->session().choosePerson(erika);
         QCOMPARE(printed(), QStringList());
-        choosePerson(other, QStringLiteral("Anders"), QStringLiteral("Bea"));
+        w->session().choosePerson(anders);
         w->session().chooseSegment(segmentByTable(QStringLiteral("ArmRe")));
         QCOMPARE(printed(), QStringList());
         QCOMPARE(msgs.texts.size(), 3);
