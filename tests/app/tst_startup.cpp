@@ -21,6 +21,7 @@
 
 using namespace kavio;
 using namespace kavio::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 const QString kPlus = QStringLiteral("Software\\Kavio_Plus");
@@ -35,42 +36,40 @@ private slots:
     {
         FakeSettings s;
         FakeMessages m;
-        auto set = [&](const QString &key, const char *name, const RegValue &v) {
-            s.setValue(Hive::LocalMachine, key, QString::fromLatin1(name), v);
+        const auto set = [&](const QString &key, const QString &name, const RegValue &v) {
+            s.setValue(Hive::LocalMachine, key, name, v);
         };
-        auto wert = [&](const QString &key, const char *name) {
-            return RegistryWertLesen(s, HKEY_LOCAL_MACHINE_ROOT, key, QString::fromLatin1(name));
+        const auto wert = [&](const QString &key, const QString &name) {
+            return RegistryWertLesen(s, HKEY_LOCAL_MACHINE_ROOT, key, name);
         };
         QVERIFY(!fGetMulti(s, m));
-        for (const char *v : {"multi", "Multi ", "Multi"}) {
-            set(kPlus, "FrequenzType", RegValue::fromString(QString::fromLatin1(v)));
-            QCOMPARE(fGetMulti(s, m), qstrcmp(v, "Multi") == 0);
+        for (const QString v : {"multi", "Multi ", "Multi"}) {
+            set(kPlus, u"FrequenzType"_s, RegValue::fromString(v));
+            QCOMPARE(fGetMulti(s, m), v == u"Multi"_s);
         }
         QCOMPARE(m.count(), 0);
-        set(kPlus, "Eins", RegValue::fromDword(1));
-        set(kPlus, "Bin", RegValue::fromBinary(QByteArray::fromHex("0aff01")));
-        set(kPlus, "Gross", RegValue::fromDword(0xFFFFFFFFu));
-        QCOMPARE(wert(QStringLiteral("Software\\Nirgends"), "FrequenzType"), QStringLiteral("Error"));
-        QCOMPARE(wert(kPlus, "Fehlt"), QStringLiteral("Error"));
-        QCOMPARE(wert(kPlus, "FrequenzType"), QStringLiteral("Multi"));
-        QCOMPARE(wert(kPlus, "Eins"), QStringLiteral("0x00000001"));
-        QCOMPARE(wert(kPlus, "Bin"), QStringLiteral("0A FF 01 "));
-        QCOMPARE(RegistryTextLesen(s, kPlus, QStringLiteral("Gross")), QStringLiteral("4294967295"));
+        set(kPlus, u"Eins"_s, RegValue::fromDword(1));
+        set(kPlus, u"Bin"_s, RegValue::fromBinary(QByteArray::fromHex("0aff01")));
+        set(kPlus, u"Gross"_s, RegValue::fromDword(0xFFFFFFFFu));
+        QCOMPARE(wert(u"Software\\Nirgends"_s, u"FrequenzType"_s), u"Error"_s);
+        QCOMPARE(wert(kPlus, u"Fehlt"_s), u"Error"_s);
+        QCOMPARE(wert(kPlus, u"FrequenzType"_s), u"Multi"_s);
+        QCOMPARE(wert(kPlus, u"Eins"_s), u"0x00000001"_s);
+        QCOMPARE(wert(kPlus, u"Bin"_s), u"0A FF 01 "_s);
+        QCOMPARE(RegistryTextLesen(s, kPlus, u"Gross"_s), u"4294967295"_s);
 
-        auto dbPath = [&](const char *edition, const char *path) {
-            set(QStringLiteral("Software\\") + QLatin1String(edition), "dbPath",
-                RegValue::fromString(QString::fromLatin1(path)));
+        const auto dbPath = [&](const QString &edition, const QString &path) {
+            set(u"Software\\"_s + edition, u"dbPath"_s, RegValue::fromString(path));
             return hostDatabasePath(s);
         };
         QCOMPARE(hostDatabasePath(s), QString());
-        QCOMPARE(dbPath("Kavio_PLUS_NET", "/net/BIA.mdb"), QStringLiteral("/net/BIA.mdb"));
-        dbPath("Kavio_Plus", "");
-        QCOMPARE(dbPath("Kavio_BOX", "/box/BIA.mdb"), QStringLiteral("/box/BIA.mdb"));
-        QCOMPARE(dbPath("Kavio_Plus", "/plus/BIA.mdb"), QStringLiteral("/plus/BIA.mdb"));
+        QCOMPARE(dbPath(u"Kavio_PLUS_NET"_s, u"/net/BIA.mdb"_s), u"/net/BIA.mdb"_s);
+        dbPath(u"Kavio_Plus"_s, QString());
+        QCOMPARE(dbPath(u"Kavio_BOX"_s, u"/box/BIA.mdb"_s), u"/box/BIA.mdb"_s);
+        QCOMPARE(dbPath(u"Kavio_Plus"_s, u"/plus/BIA.mdb"_s), u"/plus/BIA.mdb"_s);
 
         QVERIFY_THROWS_EXCEPTION(KavioError, fGetPort(s));
-        s.setAppSetting(QStringLiteral("KAVIO_PLUS"), QStringLiteral("Einstellungen"), QStringLiteral("Port"),
-                        QStringLiteral("3"));
+        s.setAppSetting(u"KAVIO_PLUS"_s, u"Einstellungen"_s, u"Port"_s, u"3"_s);
         QCOMPARE(fGetPort(s), 3);
     }
 
@@ -80,12 +79,9 @@ private slots:
     {
         QTest::addColumn<QString>("edition");
         QTest::addColumn<QString>("version");
-        QTest::newRow("5.4") << "KAVIO_PLUS"
-                             << "5.4";
-        QTest::newRow("5.10") << "KAVIO_PLUS_Net"
-                              << "5.10";
-        QTest::newRow("5.3") << "KAVIO_BOX"
-                             << "5.3";
+        QTest::newRow("5.4") << u"KAVIO_PLUS"_s << u"5.4"_s;
+        QTest::newRow("5.10") << u"KAVIO_PLUS_Net"_s << u"5.10"_s;
+        QTest::newRow("5.3") << u"KAVIO_BOX"_s << u"5.3"_s;
     }
     void hostVersion()
     {

@@ -1,11 +1,11 @@
 // The Excel writer, read back by independent readers (structural checker, xlrd and, in
 // CI, LibreOffice).
+#include "Files.h"
 #include "history/HistoryTable.h"
 #include "history/XlsWriter.h"
 #include "XlsTools.h"
 
 #include <cmath>
-#include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -146,22 +146,17 @@ void TestXls::sstBoundaries()
 void TestXls::failureKeepsPreviousExport()
 {
     QTemporaryDir dir;
-    QFile old(dir.filePath(QStringLiteral("Daten.xls")));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("previous export") > 0);
-    old.close();
+    const QString old = dir.filePath(QStringLiteral("Daten.xls"));
+    QVERIFY(writeBytes(old, "previous export"));
     for (const QVariant &value : {QVariant(QString(32768, QLatin1Char('a'))), QVariant(std::nan(""))}) {
         auto rows = historyRows(10);
         rows[9][2] = value;
         HistoryTable table;
         table.setContent(kHeader, rows);
-        const auto error = xls::writeWorkbook(old.fileName(), table, QStringLiteral("Historie"));
-        QVERIFY(error);
-        QCOMPARE(error->number, 6);
-        QCOMPARE(error->row, 10);
-        QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("previous export"));
-        old.close();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"Daten.xls"});
+        const auto error = xls::writeWorkbook(old, table, QStringLiteral("Historie"));
+        QVERIFY(error && error->number == 6 && error->row == 10);
+        QCOMPARE(bytesOf(old), QByteArray("previous export"));
+        QCOMPARE(entriesOf(dir.path()), QStringList{"Daten.xls"});
     }
 }
 
