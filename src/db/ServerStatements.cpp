@@ -122,6 +122,8 @@ QString endOpenSession()
 QString sessionOpen()
 {
     return QStringLiteral("SELECT 1 FROM pg_stat_activity WHERE pid = ?");
+}
+
 QString announceAllChanged()
 {
     return QStringLiteral("SELECT pg_notify(?, '* ' || pg_backend_pid())");
