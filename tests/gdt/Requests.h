@@ -2,11 +2,7 @@
 
 // A request as practice software writes it, by hand, for the tests of the format, the
 // exchange folder and the link.
-#include "gdt/GdtRecord.h"
-
 #include <QByteArray>
-#include <QList>
-#include <QString>
 
 namespace kavio::gdt::test {
 

@@ -1,6 +1,7 @@
 // The exchange folder as the practice software fills it.
 #include "Files.h"
 #include "gdt/ExchangeWatcher.h"
+#include "gdt/GdtRecord.h"
 #include "Requests.h"
 
 #include <QTemporaryDir>

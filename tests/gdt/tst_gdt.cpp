@@ -1,5 +1,6 @@
 // The GDT layer against bytes written out by hand.
 #include "gdt/ExchangeName.h"
+#include "gdt/GdtRecord.h"
 #include "gdt/GdtRequest.h"
 #include "gdt/GdtResult.h"
 #include "Requests.h"
