@@ -3,8 +3,8 @@
 // second save that hit another row as "X <MessID>", a failure as "E <code> <text>".
 // The values of a row hang together (W50 = W5 + 1 ... Xc100 = W5 + 5, second values
 // W5 + 10 ... + 12), so a reader can tell a complete row from a torn one.
+#include "../support/Saves.h"
 #include "app/Errors.h"
-#include "db/SqliteRepository.h"
 
 #include <cstdio>
 #include <QCoreApplication>
@@ -16,24 +16,17 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     SqliteRepository repository(app.arguments().value(1));
     const SegmentInfo &armLi = *segmentByTable(QStringLiteral("ArmLi"));
-    auto values = [](qint16 w5, qint16 w50, qint16 w100, qint16 xc5, qint16 xc50, qint16 xc100) {
-        SegmentReading r;
-        r[Frequency::kHz5] = {w5, xc5, {}};
-        r[Frequency::kHz50] = {w50, xc50, {}};
-        r[Frequency::kHz100] = {w100, xc100, {}};
-        return r;
-    };
     for (int i = 0;; ++i) {
         const auto b = qint16(1000 + i % 20000);
         // One time for all rows: the day's latest row is always the one just written.
         try {
             const SaveResult first = repository.storeFirst(
                 armLi, 1, QDate(2026, 12, 6), QTime(10, 30),
-                values(b, qint16(b + 1), qint16(b + 2), qint16(b + 3), qint16(b + 4), qint16(b + 5)));
+                test::reading(b, qint16(b + 1), qint16(b + 2), qint16(b + 3), qint16(b + 4), qint16(b + 5)));
             std::printf("F %lld\n", static_cast<long long>(first.messId));
             std::fflush(stdout);
             const SaveResult second = repository.storeSecond(
-                armLi, 1, QDate(2026, 12, 6), values(qint16(b + 10), qint16(b + 11), qint16(b + 12), 0, 0, 0));
+                armLi, 1, QDate(2026, 12, 6), test::reading(qint16(b + 10), qint16(b + 11), qint16(b + 12)));
             const bool own = second.outcome == SaveOutcome::Stored && second.messId == first.messId;
             std::printf("%s %lld\n", own ? "S" : "X", static_cast<long long>(second.messId));
         } catch (const KavioError &e) {

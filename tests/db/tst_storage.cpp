@@ -1,5 +1,5 @@
-// The segment database without the window: opening with retries, which row a second save
-// takes, and what a failing engine or a killed process leaves behind.
+// The segment database file without the window: opening with retries, schema steps, and what
+// a failing engine or a killed process leaves behind.
 #include "app/Errors.h"
 #include "db/Database.h"
 #include "db/Schema.h"
@@ -28,14 +28,12 @@ namespace {
 const QDate kDay(2026, 12, 6);
 const QString kArmLi = QStringLiteral("ArmLi");
 
-// The person's rows of ArmLi as "Uhrzeit W50/W50N", in MessID order.
-QString rowsOf(const TestBed &bed, qint64 person = 5)
+// Person 5's rows of ArmLi as "Uhrzeit W50/W50N", in MessID order.
+QString rowsOf(const TestBed &bed)
 {
-    return scalar(bed.segmentePath(),
-                  QStringLiteral("SELECT group_concat(Uhrzeit || ' ' || W50 || '/' || "
-                                 "IFNULL(W50N, ''), ', ') FROM (SELECT * FROM ArmLi "
-                                 "WHERE FKTN = ? ORDER BY MessID)"),
-                  {person})
+    return scalar(bed.segmentePath(), QStringLiteral("SELECT group_concat(Uhrzeit || ' ' || W50 || '/' || "
+                                                     "IFNULL(W50N, ''), ', ') FROM (SELECT * FROM ArmLi "
+                                                     "WHERE FKTN = 5 ORDER BY MessID)"))
         .toString();
 }
 
@@ -132,31 +130,6 @@ private slots:
         DbConnection host = dbOpenBIA(bed.platform);
         QVERIFY(host.exec(QStringLiteral("SELECT COUNT(*) FROM Teilnehmer")).next());
         QVERIFY_THROWS_EXCEPTION(KavioError, host.exec(QStringLiteral("DELETE FROM Teilnehmer")));
-    }
-
-    // The person's latest row of the day by time, then by MessID; never a row of another
-    // day, person or segment.
-    void secondSaveChoosesLatestRowOfTheDay()
-    {
-        TestBed bed;
-        const QString db = bed.segmentePath();
-        auto add = [&](const QString &segment, qint64 person, int days, const char *time) {
-            bed.addMeasurement(segment, person, kDay.addDays(days), QString::fromLatin1(time), 1, 2, 3, 4, 5, 6);
-        };
-        QCOMPARE(saveSecond(db, kArmLi, 5, kDay, reading(7, 8, 9)).outcome, SaveOutcome::NoFirstMeasurement);
-        add(kArmLi, 5, -1, "23:00:00");
-        add(kArmLi, 5, 0, "17:00:00");
-        add(kArmLi, 5, 0, "09:15:00");
-        add(kArmLi, 5, 1, "05:00:00");
-        add(kArmLi, 6, 0, "18:00:00");
-        add(QStringLiteral("ArmRe"), 5, 0, "19:00:00");
-        QCOMPARE(saveSecond(db, kArmLi, 5, kDay, reading(7, 8, 9)).outcome, SaveOutcome::Stored);
-        QCOMPARE(rowsOf(bed), QStringLiteral("23:00:00 2/, 17:00:00 2/8, 09:15:00 2/, 05:00:00 2/"));
-        add(kArmLi, 5, 0, "17:00:00");
-        QCOMPARE(saveSecond(db, kArmLi, 5, kDay, reading(7, 11, 9)).outcome, SaveOutcome::Stored);
-        QCOMPARE(rowsOf(bed), QStringLiteral("23:00:00 2/, 17:00:00 2/8, 09:15:00 2/, 05:00:00 2/, 17:00:00 2/11"));
-        QCOMPARE(rowsOf(bed, 6), QStringLiteral("18:00:00 2/"));
-        QCOMPARE(scalar(db, QStringLiteral("SELECT W50N IS NULL FROM ArmRe")).toBool(), true);
     }
 
     // The save fails with the engine's code and changes nothing; once the cause is gone
@@ -257,7 +230,6 @@ private slots:
         QCOMPARE(bytesOf(path), upgraded);
         // Nobody's facts are stored yet; a row with only its number takes the defaults.
         QCOMPARE(scalar(path, QStringLiteral("SELECT count(*) FROM tblTeilnehmerAngaben")).toInt(), 0);
-        QCOMPARE(SqliteRepository(path).personFacts(qint32(anna)).dominantHand, clinical::Hand::Unknown);
         QCOMPARE(scalar(path,
                         QStringLiteral("INSERT INTO tblTeilnehmerAngaben (LfdNr) VALUES (?) "
                                        "RETURNING DominanteHand || AL || AR || BL || BR"),

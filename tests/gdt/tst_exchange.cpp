@@ -1,6 +1,7 @@
 // The exchange folder as the practice software fills it.
 #include "Files.h"
 #include "gdt/ExchangeWatcher.h"
+#include "gdt/GdtRecord.h"
 #include "Requests.h"
 
 #include <QTemporaryDir>
@@ -47,8 +48,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("reason");
-        for (const BadRequest &row : badRequests())
-            QTest::newRow(row.name) << row.bytes << row.reason;
+        // The kinds of request are the format test's; here what the watcher itself reads and waits for.
+        QTest::newRow("wrong line length") << request("01330004711", "01430004711") << "Zeile 7 (Feld 3000)";
+        QTest::newRow("empty") << QByteArray() << "unvollständig";
+        QTest::newRow("one byte over 10 MB") << QByteArray(kMaxFileBytes + 1, '0') << "größer als die erlaubten";
     }
     void malformedSetAside()
     {

@@ -133,20 +133,17 @@ private slots:
         QTest::addColumn<QString>("readOnly"); // folder made read-only first, if any
         QTest::addColumn<QString>("message");  // "" when ready; %1 is the folder
 
-        const int portable = int(ProgramFolder::Origin::Portable), user = int(ProgramFolder::Origin::UserData),
-                  setting = int(ProgramFolder::Origin::Setting);
+        const int user = int(ProgramFolder::Origin::UserData), setting = int(ProgramFolder::Origin::Setting);
         const QString cannotStart = u"\nDas Programm kann nicht gestartet werden!"_s;
-        const QString cannotWrite =
-            u"In den Datenordner\n%1\nkann nicht geschrieben werden.\nBitte prüfen Sie die Zugriffsrechte."_s +
-            cannotStart;
         QTest::newRow("first start: created with its parents")
             << u"home/.local/share/KavioSegment"_s << user << QString() << QString();
         QTest::newRow("data home read-only: not created")
             << u"home/.local/share/KavioSegment"_s << user << u"home"_s
             << u"Der Datenordner\n%1\nkann nicht angelegt werden."_s + cannotStart;
         QTest::newRow("existing folder read-only")
-            << u"xdg/KavioSegment"_s << user << u"xdg/KavioSegment"_s << cannotWrite;
-        QTest::newRow("portable folder read-only") << u"exe"_s << portable << u"exe"_s << cannotWrite;
+            << u"xdg/KavioSegment"_s << user << u"xdg/KavioSegment"_s
+            << u"In den Datenordner\n%1\nkann nicht geschrieben werden.\nBitte prüfen Sie die Zugriffsrechte."_s +
+                   cannotStart;
         QTest::newRow("setting: missing share is not replaced by a local folder")
             << u"share/praxis"_s << setting << QString()
             << u"Der in den Einstellungen genannte Datenordner\n%1\nist nicht vorhanden "

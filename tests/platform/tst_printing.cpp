@@ -101,28 +101,10 @@ private slots:
         m_cupsd.waitForFinished();
     }
 
-    // The double refuses before the page begins (nothing written) or loses the finished job.
-    void printSystemDouble()
-    {
-        const QString pdf = m_dir.filePath("seite.pdf");
-        RefusingPrintSystem system;
-        system.refuse = QStringLiteral("Der Drucker „PDF“ nimmt keine Druckaufträge an");
-        QtPrinter refused(pdf, &system);
-        QCOMPARE(printOnePage(refused), system.refuse);
-        QCOMPARE(system.asked, QStringList{pdf});
-        QVERIFY(!QFile::exists(pdf));
-        system.refuse.clear();
-        system.lost = QStringLiteral("Der Druckauftrag wurde vom Drucksystem nicht angenommen (weg)");
-        QtPrinter lost(pdf, &system);
-        QCOMPARE(printOnePage(lost), system.lost);
-        system.lost.clear();
-        QtPrinter fine(pdf, &system);
-        QCOMPARE(printOnePage(fine), QString());
-    }
-
-    // A PDF job that is given up (a drawing that failed half-way) leaves the file as it was and
-    // no temporary file; only a finished job replaces it.
-    void pdfCompleteOrNotAtAll()
+    // A PDF job given up (a drawing that failed half-way) leaves the file as it was and no temporary
+    // file. The print system double refuses before the page begins (nothing written) or loses the
+    // finished job, which replaced the file.
+    void pdfJobs()
     {
         QTemporaryDir dir;
         const QString pdf = dir.filePath("seite.pdf");
@@ -135,9 +117,21 @@ private slots:
         }
         QCOMPARE(entriesOf(dir.path()), QStringList{"seite.pdf"});
         QCOMPARE(bytesOf(pdf), QByteArray("alt"));
-        QtPrinter done(pdf);
-        QCOMPARE(printOnePage(done), QString());
+
+        RefusingPrintSystem system;
+        system.refuse = QStringLiteral("Der Drucker „PDF“ nimmt keine Druckaufträge an");
+        QtPrinter refused(pdf, &system);
+        QCOMPARE(printOnePage(refused), system.refuse);
+        QCOMPARE(system.asked, QStringList{pdf});
+        QCOMPARE(bytesOf(pdf), QByteArray("alt"));
+        system.refuse.clear();
+        system.lost = QStringLiteral("Der Druckauftrag wurde vom Drucksystem nicht angenommen (weg)");
+        QtPrinter lost(pdf, &system);
+        QCOMPARE(printOnePage(lost), system.lost);
         QCOMPARE(readPdf(pdf).value(0).words, QStringList{"Seite"});
+        system.lost.clear();
+        QtPrinter fine(pdf, &system);
+        QCOMPARE(printOnePage(fine), QString());
     }
 
     void pdfNames_data()
