@@ -2,7 +2,6 @@
 // server its settings name: asked first, run as long work, checked, switched over on
 // request; a second run and missing settings change nothing.
 #include "app/ProgramStart.h"
-#include "Saves.h"
 #include "TestBed.h"
 #include "TestServer.h"
 #include "workstation/frmMain.h"
@@ -16,10 +15,12 @@ using namespace kavio::test;
 
 namespace {
 
-void choose(FakeSettings &settings, const QStringList &pairs)
+using Entries = QList<std::pair<QString, QString>>; // key below "Datenbank", value
+
+void choose(FakeSettings &settings, const Entries &entries)
 {
-    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
-        settings.setOwnSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), pairs[i], pairs[i + 1]);
+    for (const auto &[key, value] : entries)
+        settings.setOwnSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), key, value);
 }
 
 QString art(const FakeSettings &settings)
@@ -27,21 +28,19 @@ QString art(const FakeSettings &settings)
     return settings.ownSetting(QStringLiteral("KavioSegment"), QStringLiteral("Datenbank"), QStringLiteral("Art"));
 }
 
-// The command as the operator reaches it: menu "Einstellungen".
-void transfer(frmMain &window)
+// The command as the operator reaches it: menu "Einstellungen"; nullptr when it is not there.
+QAction *transferCommand(frmMain &window)
 {
-    auto *menu = window.findChild<QMenu *>(QStringLiteral("menuEinstellungen"));
-    QVERIFY(menu);
-    for (QAction *a : menu->actions())
-        if (a->objectName() == QLatin1String("mnuDatenbankUebertragen")) {
-            a->trigger();
-            return;
-        }
-    QFAIL("menu command missing");
+    const auto *menu = window.findChild<QMenu *>(QStringLiteral("menuEinstellungen"));
+    for (QAction *a : menu ? menu->actions() : QList<QAction *>{})
+        if (a->objectName() == QLatin1String("mnuDatenbankUebertragen"))
+            return a;
+    return nullptr;
 }
 
-const QString kTables = QStringLiteral("SELECT (SELECT COUNT(*) FROM Teilnehmer) || '/' || (SELECT COUNT(*) FROM ArmLi) "
-                                       "|| '/' || (SELECT COUNT(*) FROM BeinRe)");
+const QString kTables =
+    QStringLiteral("SELECT (SELECT COUNT(*) FROM Teilnehmer) || '/' || (SELECT COUNT(*) FROM ArmLi) "
+                   "|| '/' || (SELECT COUNT(*) FROM BeinRe)");
 
 } // namespace
 
@@ -55,24 +54,26 @@ private slots:
 
 void TestMigrateCommand::withoutAServerNothingIsDone_data()
 {
-    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<Entries>("settings");
     QTest::addColumn<QString>("message");
-    QTest::newRow("nothing set") << QStringList{} << "Es ist kein Datenbankserver eingestellt.";
-    QTest::newRow("no database") << QStringList{"Server", "praxis"} << "Für die Datenbank auf dem Server fehlen";
-    QTest::newRow("port") << QStringList{"Server", "praxis", "Datenbank", "kavio", "Port", "x"}
+    QTest::newRow("nothing set") << Entries{} << "Es ist kein Datenbankserver eingestellt.";
+    QTest::newRow("no database") << Entries{{"Server", "praxis"}} << "Für die Datenbank auf dem Server fehlen";
+    QTest::newRow("port") << Entries{{"Server", "praxis"}, {"Datenbank", "kavio"}, {"Port", "x"}}
                           << "Die Einstellung Datenbank/Port 'x'";
 }
 
 void TestMigrateCommand::withoutAServerNothingIsDone()
 {
-    QFETCH(QStringList, settings);
+    QFETCH(Entries, settings);
     QFETCH(QString, message);
     TestBed bed;
     const std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
     QVERIFY(window);
     choose(bed.settings, settings);
     bed.messages.clear();
-    transfer(*window);
+    QAction *command = transferCommand(*window);
+    QVERIFY(command);
+    command->trigger();
     QCOMPARE(bed.messages.count(), 1);
     QVERIFY2(bed.messages.last().text.startsWith(message), qPrintable(bed.messages.last().text));
     QVERIFY(!bed.messages.last().question);
@@ -91,13 +92,18 @@ void TestMigrateCommand::copiesOnceSwitchesOverAndRefusesASecondTime()
     bed.addMeasurement("BeinRe", hans, QDate(2026, 12, 2), "09:00:00", 1, 2, 3, 4, 5, 6);
     const ServerAddress &a = schema.address();
     // The server named, the workstation still on its file.
-    choose(bed.settings, {"Server", a.host, "Port", QString::number(a.port), "Datenbank", a.database, "Benutzer",
-                          a.user, "Schema", a.schema});
+    choose(bed.settings, {{"Server", a.host},
+                          {"Port", QString::number(a.port)},
+                          {"Datenbank", a.database},
+                          {"Benutzer", a.user},
+                          {"Schema", a.schema}});
     std::unique_ptr<frmMain> window = openMainWindow(bed.platform);
     QVERIFY(window);
     bed.messages.clear();
     bed.messages.answer({true, true});
-    transfer(*window);
+    QAction *command = transferCommand(*window);
+    QVERIFY(command);
+    command->trigger();
     QCOMPARE(bed.messages.count(), 2);
     const QString question = bed.messages.shown[0].text;
     for (const QString &part : {bed.segmentePath(), QStringLiteral("Server %1:%2").arg(a.host).arg(a.port),
@@ -119,7 +125,9 @@ void TestMigrateCommand::copiesOnceSwitchesOverAndRefusesASecondTime()
     bed.addPerson("Neu", "Nina"); // the file changed since: still refused
     bed.messages.clear();
     bed.messages.answer({true});
-    transfer(*window);
+    command = transferCommand(*window);
+    QVERIFY(command);
+    command->trigger();
     QCOMPARE(bed.messages.count(), 2);
     const QString refusal = bed.messages.last().text;
     QVERIFY2(refusal.startsWith(QStringLiteral("Die Segmentdatenbank wurde nicht auf den Server übertragen")) &&
