@@ -26,6 +26,12 @@ QString setting(const Settings &settings, const char *key)
         .trimmed();
 }
 
+QString missingServer()
+{
+    return QStringLiteral("Für die Datenbank auf dem Server fehlen die Einstellungen "
+                          "Datenbank/Server oder Datenbank/Datenbank.");
+}
+
 QString serverName(const ServerAddress &a)
 {
     return QStringLiteral("%1:%2, Datenbank %3").arg(a.host).arg(a.port).arg(a.database);
@@ -42,6 +48,14 @@ DatabaseChoice databaseChoice(const Settings &settings)
         return {std::nullopt, QStringLiteral("Die Einstellung Datenbank/Art '%1' ist unbekannt "
                                              "(erlaubt: Datei oder PostgreSQL).")
                                   .arg(kind)};
+    DatabaseChoice server = configuredServer(settings);
+    if (!server.server && server.problem.isEmpty())
+        server.problem = missingServer();
+    return server;
+}
+
+DatabaseChoice configuredServer(const Settings &settings)
+{
     ServerAddress a;
     a.host = setting(settings, "Server");
     a.database = setting(settings, "Datenbank");
@@ -53,11 +67,12 @@ DatabaseChoice databaseChoice(const Settings &settings)
     bool ok = true;
     if (!port.isEmpty())
         a.port = port.toInt(&ok);
+    if (a.host.isEmpty() && a.database.isEmpty())
+        return {};
     if (!ok || a.port < 1 || a.port > 65535)
         return {std::nullopt, QStringLiteral("Die Einstellung Datenbank/Port '%1' ist keine Portnummer.").arg(port)};
     if (a.host.isEmpty() || a.database.isEmpty())
-        return {std::nullopt, QStringLiteral("Für die Datenbank auf dem Server fehlen die Einstellungen "
-                                             "Datenbank/Server oder Datenbank/Datenbank.")};
+        return {std::nullopt, missingServer()};
     if (!isPlainSchemaName(a.schema))
         return {std::nullopt, QStringLiteral("Die Einstellung Datenbank/Schema '%1' ist ungültig (erlaubt: "
                                              "Kleinbuchstaben, Ziffern und '_', am Anfang ein Buchstabe).")

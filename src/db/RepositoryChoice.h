@@ -20,6 +20,10 @@ struct DatabaseChoice {
     QString problem;                     // a setting that cannot be used, in German; then nothing else counts
 };
 DatabaseChoice databaseChoice(const Settings &settings);
+// The server the settings name, whatever "Art" says (the file is copied onto it before a
+// workstation is switched over): no server and no problem when neither "Server" nor
+// "Datenbank" is set.
+DatabaseChoice configuredServer(const Settings &settings);
 
 // The repository of the chosen database. Throws KavioError (TypeMismatch, the problem's
 // text) when the settings cannot be used.

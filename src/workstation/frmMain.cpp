@@ -62,6 +62,7 @@ frmMain::frmMain(const Platform &platform, QWidget *parent)
     setupCharts();
     setupGdt();
     setupClinical();
+    setupMigration();
     Form_Load();
     m_session->repository().watchChanges([this] { showOtherWorkstationsChanges(); });
 }

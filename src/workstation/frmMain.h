@@ -154,6 +154,9 @@ public:
     void mnuDatenWiederherstellen_Click();
     void cmdOpenVergleichsFormular_Click();
     void mnuGdtEinstellungen_Click();
+    // Copies the segment database file into the empty schema on the server the settings
+    // name (frmMain_migrate.cpp).
+    void mnuDatenbankUebertragen_Click();
 
     // ---- Link to the practice software ----------------------------------------------------
     // Chooses the person as a click on its row of the person list does.
@@ -204,6 +207,7 @@ private:
     // The chart page as drawn last; nothing (and the operator told) when there is none.
     std::optional<charts::PrintOut> chartPrintOut();
     void setupClinical();
+    void setupMigration();
     // The chosen segment's values in hand: the session's in automatic mode, the typed
     // fields' otherwise (a field that is no number counts as empty).
     std::optional<SegmentReading> readingInHand() const;

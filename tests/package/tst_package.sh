@@ -30,23 +30,25 @@ if [[ "$mode" == deb ]]; then
   }
   deb=$(ls "$work"/cpack/*.deb)
   dpkg-deb -c "$deb" | awk '{print $6}' >"$work/contents"
-  for f in bin/KavioSegment bin/kavio-device-sim bin/kavio-demo-install \
+  for f in bin/KavioSegment bin/kavio-device-sim bin/kavio-demo-install bin/kavio-migrate bin/kavio-gdt-sim \
     share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
     share/icons/hicolor/scalable/apps/$app_id.svg share/icons/hicolor/16x16/apps/$app_id.png \
     share/icons/hicolor/48x48/apps/$app_id.png share/icons/hicolor/256x256/apps/$app_id.png \
     share/doc/kaviosegment/README.md share/doc/kaviosegment/copyright share/doc/kaviosegment/changelog.gz \
-    share/man/man1/KavioSegment.1.gz; do
+    share/man/man1/KavioSegment.1.gz share/man/man1/kavio-migrate.1.gz share/man/man1/kavio-gdt-sim.1.gz; do
     grep -qx "./usr/$f" "$work/contents" || fail "fehlt im Paket: /usr/$f"
   done
   # Nothing of the build or the tests comes along.
-  unexpected=$(grep -v -x -E '\./usr/(bin/(KavioSegment|kavio-device-sim|kavio-demo-install)?|share/.*)?' \
-    "$work/contents" || true)
+  programs='KavioSegment|kavio-device-sim|kavio-demo-install|kavio-migrate|kavio-gdt-sim'
+  unexpected=$(grep -v -x -E "\./usr/(bin/($programs)?|share/.*)?" "$work/contents" || true)
   [[ -z "$unexpected" ]] || fail "unerwartete Dateien im Paket: $unexpected"
   depends=$(dpkg-deb -f "$deb" Depends)
   for p in libqt6core6 libqt6widgets6 libqt6charts6 libqt6serialport6 libqt6sql6 libqt6sql6-sqlite \
-    libqt6printsupport6 qt6-qpa-plugins libsqlite3-0; do
+    libqt6printsupport6 qt6-qpa-plugins libsqlite3-0 libqt6sql6-psql python3; do
     grep -qE "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends ohne $p: $depends"
   done
+  recommends=$(dpkg-deb -f "$deb" Recommends)
+  grep -qE "(^|, )postgresql-client( |,|$)" <<<"$recommends" || fail "Recommends ohne postgresql-client: $recommends"
   grep -q -- '-dev' <<<"$depends" && fail "Depends nennt Entwicklungspakete: $depends"
   lintian_out=$(lintian --pedantic --display-info "$deb" 2>&1 | grep -v '^running with root privileges' || true)
   grep -q '^E: ' <<<"$lintian_out" && fail "lintian: $lintian_out"
@@ -62,6 +64,14 @@ appstreamcli validate --no-net "$usr/share/metainfo/$app_id.metainfo.xml" >"$wor
   cat "$work/appstream.log"
   fail "appstreamcli validate"
 }
+
+# The installed tools start and explain themselves.
+"$usr/bin/kavio-migrate" --help >"$work/migrate.txt" 2>&1 || fail "kavio-migrate --help: $(cat "$work/migrate.txt")"
+for usage in --datenbank Segmentdatenbank; do
+  grep -q -- "$usage" "$work/migrate.txt" || fail "kavio-migrate --help ohne $usage: $(cat "$work/migrate.txt")"
+done
+"$usr/bin/kavio-gdt-sim" --help >"$work/gdt.txt" 2>&1 || fail "kavio-gdt-sim --help: $(cat "$work/gdt.txt")"
+grep -q -- '--nur-senden' "$work/gdt.txt" || fail "kavio-gdt-sim --help ohne Aufruf: $(cat "$work/gdt.txt")"
 
 # A host installation, then the installed program with an empty per-user data folder.
 "$usr/bin/kavio-demo-install" "$work/demo" >/dev/null
