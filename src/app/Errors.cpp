@@ -44,6 +44,10 @@ KavioError KavioError::fromSql(const QSqlError &error)
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.driverText();
+    // The PostgreSQL driver appends the error's state in parentheses, empty when the
+    // connection broke; an empty pair tells the operator nothing.
+    if (text.endsWith(QLatin1String("()")))
+        text = text.chopped(2).trimmed();
     return KavioError(code, text);
 }
 

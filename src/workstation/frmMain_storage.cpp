@@ -23,7 +23,7 @@ const QString kInvalidDate = QStringLiteral("Bitte geben Sie ein gültiges Datum
 // it was stored; the values stay in the window either way.
 QString cutOffText(const ServerConnectionLost &e)
 {
-    const QString server = QStringLiteral("\n\nMeldung des Servers: ") + e.description().trimmed();
+    const QString server = QStringLiteral("\n\nMeldung des Servers: ") + e.description().simplified();
     if (e.outcomeUnknown())
         return QStringLiteral("Die Verbindung zum Datenbankserver ist beim Speichern abgebrochen, und der Server ist "
                               "noch nicht wieder erreichbar. Ob die Messung gespeichert wurde, ist deshalb nicht "

@@ -227,8 +227,9 @@ void TestConnectionLoss::windowKeepsTheValuesAndStoresThemNextTime()
     proxy.arm("INSERT", Cut::BeforeStatement, false);
     click(*win.w, QStringLiteral("cmdSaveMess"));
     QCOMPARE(win.bed.messages.texts().size(), 1);
-    QVERIFY2(win.bed.messages.texts()[0].startsWith(QStringLiteral("Die Messung wurde nicht gespeichert")),
-             qPrintable(win.bed.messages.texts()[0]));
+    const QString told = win.bed.messages.texts()[0];
+    QVERIFY2(told.startsWith(QStringLiteral("Die Messung wurde nicht gespeichert")) && !told.contains("()"),
+             qPrintable(told));
     for (int i = 0; i < typed.size(); ++i)
         QCOMPARE(valueField(*win.w, quantities[i], kArm)->text(), typed[i]);
     QVERIFY(control(*win.w, QStringLiteral("cmdSaveMess"))->isVisible());
