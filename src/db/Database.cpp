@@ -48,7 +48,7 @@ DbConnection &DbConnection::operator=(DbConnection &&other) noexcept
         close();
         m_name = std::exchange(other.m_name, {});
         m_path = std::exchange(other.m_path, {});
-        m_server = std::exchange(other.m_server, {});
+        m_server = std::exchange(other.m_server, false);
         m_serverProcess = std::exchange(other.m_serverProcess, 0);
         m_broken = std::exchange(other.m_broken, false);
     }
@@ -70,7 +70,7 @@ void DbConnection::close()
     }
     QSqlDatabase::removeDatabase(m_name);
     m_name.clear();
-    m_server.reset();
+    m_server = false;
     m_serverProcess = 0;
     m_broken = false;
 }
@@ -165,6 +165,14 @@ void DbConnection::commit() const
     }
     rollback();
     throw e;
+}
+
+bool DbConnection::answers() const
+{
+    if (!db().isOpen())
+        return false;
+    QSqlQuery probe(db());
+    return probe.exec(QStringLiteral("SELECT 1"));
 }
 
 void DbConnection::rollback() const

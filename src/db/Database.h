@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <memory>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -42,7 +41,9 @@ public:
     // Open and not known to be cut off from its server (see commit on a server).
     bool usable() const { return isOpen() && !m_broken; }
     // A PostgreSQL connection rather than an SQLite file.
-    bool isServer() const { return m_server != nullptr; }
+    bool isServer() const { return m_server; }
+    // The database still answers on this connection (a server may have gone away).
+    bool answers() const;
     // The server's process serving this connection (0 for a file).
     int serverProcess() const { return m_serverProcess; }
     QSqlDatabase db() const;
@@ -83,7 +84,7 @@ private:
 
     QString m_name;
     QString m_path;
-    std::shared_ptr<const ServerAddress> m_server;
+    bool m_server = false;
     int m_serverProcess = 0;
     mutable bool m_broken = false;
 };

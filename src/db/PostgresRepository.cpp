@@ -11,11 +11,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
-
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 namespace kavio {
 
@@ -114,10 +113,8 @@ std::optional<qint64> PostgresRepository::settleLostCommit(const ServerConnectio
 
 bool PostgresRepository::dropIfLost()
 {
-    QSqlQuery probe(m_db.db());
-    if (m_db.db().isOpen() && probe.exec(QStringLiteral("SELECT 1")))
+    if (m_db.answers())
         return false;
-    probe = QSqlQuery();
     release();
     return true;
 }

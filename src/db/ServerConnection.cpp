@@ -26,11 +26,8 @@ QString nextServerConnectionName()
 
 void DbConnection::commitFailedOnServer(const KavioError &failure) const
 {
-    QSqlQuery probe(db());
-    if (db().isOpen() && probe.exec(QStringLiteral("SELECT 1"))) {
-        // The server is there and refused the commit: the transaction was rolled back.
+    if (answers()) // the server is there and refused the commit: it rolled back
         throw failure;
-    }
     // The commit may have reached the server before the connection broke: whoever knows
     // what the transaction wrote may look whether it is there.
     m_broken = true;
@@ -52,7 +49,7 @@ DbConnection DbConnection::openServer(const ServerAddress &address)
     DbConnection c;
     c.m_name = nextServerConnectionName();
     c.m_path = QStringLiteral("%1:%2/%3").arg(address.host).arg(address.port).arg(address.database);
-    c.m_server = std::make_shared<const ServerAddress>(address);
+    c.m_server = true;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), c.m_name);
         db.setHostName(address.host);

@@ -1,6 +1,7 @@
 #include "platform/QtLongWork.h"
 
 #include <exception>
+#include <memory>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QThread>
