@@ -25,22 +25,33 @@ QString withServer(const QString &caption, const ServerAddress &server)
 
 } // namespace
 
-void backUpServerDatabase(const Platform &platform, const ServerAddress &server)
+QString chooseBackupTarget(const Platform &platform, QString prompt, const QString &fileName)
 {
     Messages &messages = *platform.messages;
-    QString prompt = withServer(QStringLiteral("Ordner für die Sicherung auswählen"), server);
     const QString folder = OrdnerAuswaehlen(*platform.dialogs, prompt);
+    // Without a folder there is nowhere sensible to write.
     if (folder.isEmpty()) {
         messages.info(kAbgebrochen);
-        return;
+        return {};
     }
-    const QString target = folder + QLatin1Char('/') + serverBackupFileName(platform.clock->today());
+    const QString target = folder + QLatin1Char('/') + fileName;
     if (DateiVorhanden(target) &&
         !messages.ask(QStringLiteral("Es existiert am angegebenen Ort bereits eine aktuelle Sicherung\n"
                                      "Möchten Sie diese überschreiben?"))) {
         messages.info(kAbgebrochen);
-        return;
+        return {};
     }
+    return target;
+}
+
+void backUpServerDatabase(const Platform &platform, const ServerAddress &server)
+{
+    Messages &messages = *platform.messages;
+    const QString target =
+        chooseBackupTarget(platform, withServer(QStringLiteral("Ordner für die Sicherung auswählen"), server),
+                           serverBackupFileName(platform.clock->today()));
+    if (target.isEmpty())
+        return;
     ServerToolResult result;
     platform.longWork->run(QStringLiteral("Die Datenbank wird gesichert …"),
                            [&] { result = dumpServerSchema(server, target); });

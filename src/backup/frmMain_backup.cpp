@@ -47,28 +47,17 @@ void frmMain::mnuDatenSichern_Click()
         return;
     }
     Messages &messages = *m_platform.messages;
-    const QString stamp = backupStamp(m_platform.clock->today());
-    QString prompt = withDataFolder(QStringLiteral("Ordner für die Sicherung auswählen"), *m_platform.folder);
-    const QString folder = OrdnerAuswaehlen(*m_platform.dialogs, prompt);
-    // Without a folder there is nowhere sensible to write.
-    if (folder.isEmpty()) {
-        messages.info(kAbgebrochen);
+    const QString target = chooseBackupTarget(
+        m_platform, withDataFolder(QStringLiteral("Ordner für die Sicherung auswählen"), *m_platform.folder),
+        backupStamp(m_platform.clock->today()) + kBackupNameText);
+    if (target.isEmpty())
         return;
-    }
-    const QString target = folder + QLatin1Char('/') + stamp + kBackupNameText;
-    if (DateiVorhanden(target) &&
-        !messages.ask(QStringLiteral("Es existiert am angegebenen Ort bereits eine aktuelle Sicherung\n"
-                                     "Möchten Sie diese überschreiben?"))) {
-        messages.info(kAbgebrochen);
-        return;
-    }
     QString why;
     if (!DatenbankSichern(segmentePath(m_platform), target, true, &why)) {
         messages.stop(QStringLiteral("Die Sicherung konnte nicht angelegt werden.\n") + why);
         return;
     }
-    messages.info(QStringLiteral("Die Sicherung wurde unter \n") + folder + QLatin1Char('/') + stamp +
-                  QStringLiteral("Segmente.mdb abgelegt"));
+    messages.info(QStringLiteral("Die Sicherung wurde unter \n") + target + QStringLiteral(" abgelegt"));
 }
 
 void frmMain::mnuDatenWiederherstellen_Click()
